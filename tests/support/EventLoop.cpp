@@ -1,0 +1,35 @@
+#include "support/EventLoop.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+namespace testing_support {
+
+namespace {
+// Spins until the condition holds or the timer expires; the ticker keeps the loop
+// waking so a condition that changes without any event is still seen promptly.
+bool spin(const std::function<bool()>& condition, std::chrono::milliseconds duration) {
+    QDeadlineTimer deadline(duration);
+    QTimer ticker;
+    ticker.start(5);
+    while (!condition()) {
+        if (deadline.hasExpired()) {
+            return condition();
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+    }
+    return true;
+}
+} // namespace
+
+bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+    return spin(condition, deadline);
+}
+
+void spinFor(std::chrono::milliseconds duration) {
+    spin([] { return false; }, duration);
+}
+
+} // namespace testing_support
