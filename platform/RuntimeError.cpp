@@ -19,7 +19,9 @@ void raiseError(std::int32_t number, std::string description, std::string source
     throw RuntimeError(currentError());
 }
 
-void raiseCurrentError() { throw RuntimeError(currentError()); }
+void raiseCurrentError() {
+    throw RuntimeError(currentError());
+}
 
 void reraiseWithSource(const RuntimeError& error, std::string source) {
     raiseError(error.number(), error.description(), std::move(source));

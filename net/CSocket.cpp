@@ -1,0 +1,508 @@
+#include "CSocket.h"
+
+#include "MSocketSupport.h"
+#include "RuntimeError.h"
+
+#include <limits>
+
+using MSocketSupport::GetErrorDescription;
+
+namespace {
+
+constexpr std::int32_t kDefaultRecvChunk = 8192; // when the socket reports no receive size
+constexpr int kListenBacklog = 5;
+
+[[noreturn]] void raiseNetworkError(const std::string& source) {
+    const int number = winsock::lastError();
+    raiseError(number, GetErrorDescription(number), source);
+}
+
+// Runs an operation so that every failure inside it reaches the caller with the
+// operation's own source, keeping number and description.
+template <typename Operation> void withSource(const char* source, Operation&& operation) {
+    try {
+        operation();
+    } catch (const RuntimeError& error) {
+        reraiseWithSource(error, source);
+    }
+}
+
+std::int32_t portFromNetwork(std::uint16_t networkPort) {
+    return MSocketSupport::IntegerToUnsigned(static_cast<std::int16_t>(winsock::networkToHost16(networkPort)));
+}
+
+} // namespace
+
+std::shared_ptr<CSocket> CSocket::create() {
+    return std::make_shared<CSocket>(Passkey{});
+}
+
+CSocket::CSocket(Passkey) : m_lngMaxDatagram(MSocketSupport::InitWinsockService()) {}
+
+CSocket::~CSocket() {
+    try {
+        if (m_socketHandle != winsock::kInvalidSocket) {
+            DestroySocket();
+        }
+    } catch (const RuntimeError&) {
+    }
+    MSocketSupport::CancelResolve(*this);
+    MSocketSupport::CleanupWinsockService();
+}
+
+// ---- owner's operations ----
+
+void CSocket::SendData(const Variant& varData) {
+    try {
+        if (m_protocol == 0) {
+            if (m_socketHandle == winsock::kInvalidSocket) {
+                raiseError(kWrongProtocolOrState, kWrongProtocolOrStateText, "CSocket.SendData");
+            }
+        } else if (!EnsureSocket()) {
+            return;
+        }
+        std::string bytes = VariantToBytes(varData);
+        if (bytes.empty()) {
+            raiseError(winsock::kWsaEInvalid, GetErrorDescription(winsock::kWsaEInvalid), "CSocket.SendData");
+        }
+        m_strSendPending = std::move(bytes);
+        m_blnSendCompletePending = true;
+        SendFromBuffer();
+    } catch (const RuntimeError& error) {
+        if (error.number() == winsock::kWsaENotSocket) {
+            raiseError(kWrongProtocolOrState, kWrongProtocolOrStateText, "CSocket.SendData");
+        }
+        reraiseWithSource(error, "CSocket.SendData");
+    }
+}
+
+void CSocket::PeekData(Variant& varData, std::optional<std::int32_t> varType, std::optional<std::int32_t> maxLen) {
+    withSource("CSocket.PeekData", [&] { ReadFromBuffer(varData, true, varType, maxLen); });
+}
+
+void CSocket::GetData(Variant& varData, std::optional<std::int32_t> varType, std::optional<std::int32_t> maxLen) {
+    withSource("CSocket.GetData", [&] { ReadFromBuffer(varData, false, varType, maxLen); });
+}
+
+void CSocket::Listen() {
+    withSource("CSocket.Listen", [&] {
+        if (!EnsureSocket()) {
+            return;
+        }
+        if (!m_blnBound) {
+            Bind(0, {});
+        }
+        if (winsock::listen(m_socketHandle, kListenBacklog) == winsock::kSocketError) {
+            m_state = SocketState::kError;
+            raiseNetworkError("CSocket.Listen");
+        }
+        m_state = SocketState::kListening;
+    });
+}
+
+void CSocket::Connect(std::optional<std::string> strRemoteHost, std::optional<std::int32_t> lngRemotePort) {
+    withSource("CSocket.Connect", [&] {
+        if (!EnsureSocket()) {
+            return;
+        }
+        if (strRemoteHost && !strRemoteHost->empty()) {
+            m_remoteHost = *strRemoteHost;
+        }
+        if (lngRemotePort) {
+            m_remotePort = *lngRemotePort;
+        }
+        if (m_remoteHost.empty()) {
+            raiseError(winsock::kWsaEAddressNotAvailable, GetErrorDescription(winsock::kWsaEAddressNotAvailable),
+                       "CSocket.Connect");
+        }
+        m_lngAfterResolve = 0;
+        const std::uint32_t address = winsock::inetAddr(m_remoteHost);
+        if (address == winsock::kInaddrNone) {
+            m_state = SocketState::kResolvingHost;
+            m_lngResolveRequest = 0;
+            m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
+            if (m_lngResolveRequest == 0) {
+                const ErrorRecord failure = currentError();
+                DestroySocket();
+                raiseError(failure.number, failure.description, "CSocket.Connect");
+            }
+            return;
+        }
+        if (winsock::connect(m_socketHandle, socketAddress(address, m_remotePort)) == winsock::kSocketError) {
+            if (winsock::lastError() != winsock::kWsaEWouldBlock) {
+                raiseNetworkError("CSocket.Connect");
+            }
+            m_state = SocketState::kConnecting;
+        }
+    });
+}
+
+void CSocket::CloseSocket() {
+    if (m_socketHandle == winsock::kInvalidSocket) {
+        return;
+    }
+    try {
+        if (m_state == SocketState::kConnected) {
+            m_state = SocketState::kClosing;
+            winsock::shutdown(m_socketHandle, winsock::kSdSend);
+        } else {
+            DestroySocket();
+            m_state = SocketState::kClosed;
+        }
+    } catch (const RuntimeError&) {
+        // Closing never reports a failure.
+    }
+}
+
+void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
+    withSource("CSocket.Bind", [&] {
+        if (!EnsureSocket()) {
+            return;
+        }
+        if (!strLocalIP.empty()) {
+            m_localIP = strLocalIP;
+        }
+        if (lngLocalPort > 0) {
+            m_localPort = lngLocalPort;
+        }
+        std::uint32_t address = winsock::kInaddrAny;
+        if (!m_localIP.empty()) {
+            address = winsock::inetAddr(m_localIP);
+            if (address == winsock::kInaddrNone) {
+                raiseError(winsock::kWsaEAddressNotAvailable, GetErrorDescription(winsock::kWsaEAddressNotAvailable),
+                           "CSocket.Bind");
+            }
+        }
+        if (winsock::bind(m_socketHandle, socketAddress(address, m_localPort)) == winsock::kSocketError) {
+            raiseNetworkError("CSocket.Bind");
+        }
+        m_blnBound = true;
+    });
+}
+
+void CSocket::Accept(std::int32_t requestID) {
+    withSource("CSocket.Accept", [&] {
+        m_socketHandle = requestID;
+        readLocalName(false);
+        winsock::SocketAddressIn peer;
+        if (winsock::getPeerName(m_socketHandle, peer) == 0) {
+            m_remotePort = portFromNetwork(peer.port);
+            m_remoteHostIP = winsock::inetNtoa(peer.address);
+            m_remoteHost = m_remoteHostIP;
+        }
+        std::int32_t type = 0;
+        if (winsock::getSockOpt(m_socketHandle, winsock::kSolSocket, winsock::kSoType, type) == 0) {
+            m_protocol = type == winsock::kSockStream ? 0 : 1;
+        }
+        ReadBufferSizes();
+        if (MSocketSupport::RegisterSocket(m_socketHandle, *this)) {
+            m_state = SocketState::kConnected;
+        }
+    });
+}
+
+void CSocket::RemoteHost(const std::string& NewValue) {
+    withSource("CSocket.RemoteHost", [&] {
+        m_remoteHost = NewValue;
+        if (NewValue.empty() || winsock::inetAddr(NewValue) == winsock::kInaddrNone) {
+            return;
+        }
+        m_remoteHostIP = NewValue;
+        if (m_protocol != 1 || !EnsureSocket()) {
+            return;
+        }
+        // An address ending in ".255" is taken as a broadcast address whatever the mask.
+        const bool broadcast = NewValue.size() >= 4 && NewValue.compare(NewValue.size() - 4, 4, ".255") == 0;
+        if (broadcast != m_blnBroadcast) {
+            if (winsock::setSockOpt(m_socketHandle, winsock::kSolSocket, winsock::kSoBroadcast, broadcast ? 1 : 0) ==
+                winsock::kSocketError) {
+                raiseNetworkError("CSocket.RemoteHost");
+            }
+            m_blnBroadcast = broadcast;
+        }
+    });
+}
+
+void CSocket::Protocol(std::int32_t value) {
+    if (m_socketHandle == winsock::kInvalidSocket && (value == 0 || value == 1)) {
+        m_protocol = value;
+    }
+}
+
+// ---- socket life ----
+
+std::int32_t CSocket::vbSocket() {
+    const bool udp = m_protocol == 1;
+    const winsock::Socket handle = winsock::socket(winsock::kAfInet, udp ? winsock::kSockDgram : winsock::kSockStream,
+                                                   udp ? winsock::kIpProtoUdp : winsock::kIpProtoTcp);
+    if (handle == winsock::kInvalidSocket) {
+        return winsock::kInvalidSocket;
+    }
+    if (!MSocketSupport::RegisterSocket(handle, *this)) {
+        winsock::closeSocket(handle);
+        return winsock::kInvalidSocket;
+    }
+    return handle;
+}
+
+bool CSocket::EnsureSocket() {
+    if (m_socketHandle != winsock::kInvalidSocket) {
+        return true;
+    }
+    m_socketHandle = vbSocket();
+    if (m_socketHandle == winsock::kInvalidSocket) {
+        return false;
+    }
+    ReadBufferSizes();
+    return true;
+}
+
+void CSocket::ReadBufferSizes() {
+    if (m_protocol != 0) {
+        m_lngRecvChunk = m_lngMaxDatagram;
+    } else {
+        winsock::getSockOpt(m_socketHandle, winsock::kSolSocket, winsock::kSoRcvBuf, m_lngRecvChunk);
+    }
+    if (m_lngRecvChunk <= 0) {
+        m_lngRecvChunk = kDefaultRecvChunk;
+    }
+}
+
+void CSocket::DestroySocket() {
+    m_strReceived.clear();
+    if (m_socketHandle == winsock::kInvalidSocket) {
+        return;
+    }
+    try {
+        MSocketSupport::UnregisterSocket(m_socketHandle);
+    } catch (const RuntimeError&) {
+        // A socket that never made it into the registry is still closed below.
+    }
+    if (winsock::closeSocket(m_socketHandle) == winsock::kSocketError) {
+        raiseNetworkError("CSocket.DestroySocket");
+    }
+    m_socketHandle = winsock::kInvalidSocket;
+    m_blnBound = false;
+    m_blnBroadcast = false;
+}
+
+// ---- sending and receiving ----
+
+void CSocket::SendFromBuffer() {
+    const std::shared_ptr<CSocket> keepAlive = weak_from_this().lock(); // a handler may release us
+    const auto length = static_cast<std::int32_t>(m_strSendPending.size());
+    m_blnSendCompletePending = true;
+    int sent = 0;
+    if (m_protocol == 0) {
+        sent = winsock::send(m_socketHandle, m_strSendPending.data(), length, 0);
+    } else if (!m_remoteHostIP.empty()) {
+        sent = winsock::sendTo(m_socketHandle, m_strSendPending.data(), length, 0,
+                               socketAddress(winsock::inetAddr(m_remoteHostIP), m_remotePort));
+    } else {
+        m_lngAfterResolve = 1;
+        m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
+    }
+    if (sent == winsock::kSocketError) {
+        if (winsock::lastError() == winsock::kWsaEWouldBlock) {
+            return; // the next write notification sends the pending text again
+        }
+        raiseNetworkError("CSocket.SendData");
+    }
+    addChecked(m_lngTotalBytesSent, sent, "CSocket.SendData");
+    if (sent < length) {
+        m_strSendPending.erase(0, static_cast<std::size_t>(sent));
+    } else {
+        m_strSendPending.clear();
+        win::postMessage(MSocketSupport::MessageWindow(), MSocketSupport::WinsockMessage(),
+                         static_cast<win::WParam>(m_socketHandle), winsock::kFdWrite);
+    }
+    if (m_listener) {
+        m_listener->OnSendProgress(sent, static_cast<std::int32_t>(m_strSendPending.size()));
+    }
+}
+
+std::int32_t CSocket::RecvToBuffer() {
+    std::string area(static_cast<std::size_t>(m_lngRecvChunk > 0 ? m_lngRecvChunk : kDefaultRecvChunk), '\0');
+    const auto areaLength = static_cast<int>(area.size());
+    int received = 0;
+    if (m_protocol == 0) {
+        received = winsock::recv(m_socketHandle, area.data(), areaLength, 0);
+    } else {
+        winsock::SocketAddressIn sender;
+        received = winsock::recvFrom(m_socketHandle, area.data(), areaLength, 0, &sender);
+        if (received != winsock::kSocketError) {
+            m_remotePort = portFromNetwork(sender.port);
+            m_remoteHostIP = winsock::inetNtoa(sender.address);
+            if (!winsock::hostNameByAddress(sender.address, m_remoteHost)) {
+                m_remoteHost = m_remoteHostIP;
+            }
+        }
+    }
+    if (received == winsock::kSocketError) {
+        raiseNetworkError("CSocket.RecvToBuffer");
+    }
+    m_strReceived.append(area.data(), static_cast<std::size_t>(received));
+    return received;
+}
+
+void CSocket::ReadFromBuffer(Variant& varData, bool peek, std::optional<std::int32_t> varType,
+                             std::optional<std::int32_t> maxLen) {
+    if (m_strReceived.empty()) {
+        return;
+    }
+    const std::int32_t length = maxLen.value_or(0);
+    std::string taken;
+    if (length > 0 && static_cast<std::size_t>(length) <= m_strReceived.size()) {
+        taken = m_strReceived.substr(0, static_cast<std::size_t>(length));
+        if (!peek) {
+            m_strReceived.erase(0, static_cast<std::size_t>(length));
+        }
+    } else {
+        taken = peek ? m_strReceived : std::move(m_strReceived);
+        if (!peek) {
+            m_strReceived.clear();
+        }
+    }
+    // A kind that needs more bytes than were taken leaves the value as it was.
+    VariantFromBytes(taken, varType.value_or(VariantType::kString), varData);
+    const auto left = static_cast<std::int32_t>(m_strReceived.size());
+    m_bytesReceived = left;
+    addChecked(m_lngTotalBytesReceived, left, peek ? "CSocket.PeekData" : "CSocket.GetData");
+}
+
+// ---- notifications ----
+
+void CSocket::PostSocketEvent(std::int32_t event, std::int32_t errorCode) {
+    withSource("CSocket.PostSocketEvent", [&] {
+        if (errorCode > 0) {
+            m_state = SocketState::kError;
+            DestroySocket();
+            raiseNotificationError(errorCode, "");
+            return;
+        }
+        switch (event) {
+        case winsock::kFdRead: onRead(); break;
+        case winsock::kFdWrite: onWrite(); break;
+        case winsock::kFdAccept: onAccept(); break;
+        case winsock::kFdConnect: onConnect(); break;
+        case winsock::kFdClose: onClose(); break;
+        default: break;
+        }
+    });
+}
+
+void CSocket::onRead() {
+    const std::int32_t received = RecvToBuffer();
+    addChecked(m_bytesReceived, received, "CSocket.PostSocketEvent");
+    if (received > 0 && m_listener) {
+        m_listener->OnDataArrival(static_cast<std::int32_t>(m_strReceived.size()));
+    }
+}
+
+void CSocket::onWrite() {
+    if (!m_strSendPending.empty()) {
+        SendFromBuffer();
+    } else if (m_blnSendCompletePending) {
+        m_blnSendCompletePending = false;
+        if (m_listener) {
+            m_listener->OnSendComplete();
+        }
+    }
+}
+
+void CSocket::onAccept() {
+    const winsock::Socket requestID = winsock::accept(m_socketHandle, nullptr);
+    if (m_listener) {
+        m_listener->OnConnectionRequest(requestID);
+    }
+}
+
+void CSocket::onConnect() {
+    readLocalName(true);
+    m_state = SocketState::kConnected;
+    if (m_listener) {
+        m_listener->OnConnect();
+    }
+}
+
+void CSocket::onClose() {
+    while (RecvToBuffer() > 0) {
+        if (m_listener) {
+            m_listener->OnDataArrival(static_cast<std::int32_t>(m_strReceived.size()));
+        }
+    }
+    if (m_state != SocketState::kClosing) {
+        m_state = SocketState::kClosing;
+        if (!m_strSendPending.empty()) {
+            SendFromBuffer();
+        }
+    }
+    DestroySocket();
+    m_state = SocketState::kClosed;
+    if (m_listener) {
+        m_listener->OnClose();
+    }
+}
+
+void CSocket::PostGetHostEvent(std::int32_t requestID, std::int32_t hostAddress, std::string& hostName,
+                               std::int32_t& errorCode) {
+    withSource("CSocket.PostGetHostEvent", [&] {
+        if (errorCode > 0) {
+            m_state = SocketState::kError;
+            raiseNotificationError(errorCode, "");
+            return;
+        }
+        if (requestID == 0 || requestID != m_lngResolveRequest) {
+            return; // a stale look-up
+        }
+        m_state = SocketState::kHostResolved;
+        m_remoteHost = hostName;
+        const auto address = static_cast<std::uint32_t>(hostAddress);
+        m_remoteHostIP = winsock::inetNtoa(address);
+        if (m_lngAfterResolve == 0) {
+            if (winsock::connect(m_socketHandle, socketAddress(address, m_remotePort)) == winsock::kSocketError) {
+                if (winsock::lastError() == winsock::kWsaEWouldBlock) {
+                    m_state = SocketState::kConnecting;
+                } else {
+                    raiseNotificationError(winsock::lastError(), "CSocket.PostGetHostEvent");
+                }
+            }
+        } else if (m_lngAfterResolve == 1) {
+            SendFromBuffer();
+        }
+    });
+}
+
+// ---- helpers ----
+
+void CSocket::raiseNotificationError(std::int32_t errorCode, const std::string& source) {
+    if (errorCode > std::numeric_limits<std::int16_t>::max()) {
+        raiseError(kOverflowError, kOverflowDescription, source);
+    }
+    if (m_listener) {
+        std::string description = GetErrorDescription(errorCode);
+        bool cancelDisplay = false;
+        m_listener->OnError(static_cast<std::int16_t>(errorCode), description, 0, source, "", 0, cancelDisplay);
+    }
+}
+
+winsock::SocketAddressIn CSocket::socketAddress(std::uint32_t address, std::int32_t port) const {
+    winsock::SocketAddressIn socketAddress;
+    socketAddress.port = winsock::hostToNetwork16(static_cast<std::uint16_t>(MSocketSupport::UnsignedToInteger(port)));
+    socketAddress.address = address;
+    return socketAddress;
+}
+
+// Local port and address of the socket; the name is looked up only when asked,
+// otherwise it is the address.
+void CSocket::readLocalName(bool lookUpName) {
+    winsock::SocketAddressIn local;
+    if (winsock::getSockName(m_socketHandle, local) != 0) {
+        return;
+    }
+    m_localPort = portFromNetwork(local.port);
+    m_localIP = winsock::inetNtoa(local.address);
+    if (!lookUpName || !winsock::hostNameByAddress(local.address, m_localHostName)) {
+        m_localHostName = m_localIP;
+    }
+}

@@ -1,0 +1,354 @@
+#include "MSocketSupport.h"
+
+#include "CSocket.h"
+#include "RuntimeError.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstring>
+#include <map>
+#include <memory>
+#include <new>
+
+// The socket service's only way into a socket object's notification entry points.
+struct SocketSupportAccess {
+    static void postSocketEvent(CSocket& object, std::int32_t event, std::int32_t errorCode) {
+        object.PostSocketEvent(event, errorCode);
+    }
+    static void postGetHostEvent(CSocket& object, std::int32_t requestID, std::int32_t hostAddress,
+                                 std::string& hostName, std::int32_t& errorCode) {
+        object.PostGetHostEvent(requestID, hostAddress, hostName, errorCode);
+    }
+};
+
+namespace MSocketSupport {
+
+namespace {
+
+constexpr int kHostEntryBlockSize = 1024;    // the largest host entry a look-up writes
+constexpr std::int32_t kSelectedEvents = 59; // read, write, accept, connect, close
+
+struct PendingResolve {
+    std::weak_ptr<CSocket> object;
+    const CSocket* address;
+};
+
+struct ServiceState {
+    bool started = false;
+    std::int32_t maxDatagram = 0;
+    int liveObjects = 0;
+    win::MessageId winsockMessage = 0;
+    win::MessageId resolveMessage = 0;
+    win::WindowHandle messageWindow = 0;
+    win::WindowProc previousProc = nullptr;
+    std::map<winsock::Socket, std::weak_ptr<CSocket>> registry;
+    std::map<std::int32_t, PendingResolve> resolutions;
+    std::map<const CSocket*, std::unique_ptr<char[]>> buffers;
+};
+
+ServiceState& state() {
+    static ServiceState instance;
+    return instance;
+}
+
+std::string programName() {
+    if (QCoreApplication::instance() == nullptr) {
+        return "quillet";
+    }
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName().toStdString();
+}
+
+std::string startupFailureDescription(int code) {
+    switch (code) {
+    case 10022:
+        return std::string("The Windows Sockets version specified by the ") +
+               "application is not supported by this DLL.";
+    case 10091: return std::string("The underlying network subsystem is not ") + "ready for network communication.";
+    case 10092:
+        return std::string("The version of Windows Sockets API support ") +
+               "requested is not provided by this particular " + "Windows Sockets implementation.";
+    default: return {};
+    }
+}
+
+win::WindowHandle CreateMessageWindow() {
+    auto& service = state();
+    const win::WindowHandle window = win::createWindow("SOCKET_WINDOW");
+    if (window == 0) {
+        return 0;
+    }
+    service.previousProc = win::setWindowProc(window, &WindowProc);
+    service.messageWindow = window;
+    return window;
+}
+
+bool DestroyMessageWindow() {
+    auto& service = state();
+    win::setWindowProc(service.messageWindow, service.previousProc);
+    const bool destroyed = win::destroyWindow(service.messageWindow);
+    service.messageWindow = 0;
+    return destroyed;
+}
+
+void deliverSocketEvent(win::WParam wParam, win::LParam lParam) {
+    auto& registry = state().registry;
+    const auto found = registry.find(static_cast<winsock::Socket>(wParam));
+    if (found == registry.end()) {
+        return;
+    }
+    // The counted reference keeps the object alive while its handler runs, even if
+    // the owner lets go of it there.
+    const std::shared_ptr<CSocket> object = found->second.lock();
+    if (!object) {
+        return;
+    }
+    const auto bits = static_cast<std::uint32_t>(lParam);
+    SocketSupportAccess::postSocketEvent(*object, static_cast<std::int32_t>(bits & 0xFFFF),
+                                         static_cast<std::int32_t>(bits >> 16));
+}
+
+void deliverLookupCompletion(win::WParam wParam, win::LParam lParam) {
+    auto& service = state();
+    const auto requestID = static_cast<std::int32_t>(wParam);
+    const auto resolution = service.resolutions.find(requestID);
+    if (resolution == service.resolutions.end()) {
+        return;
+    }
+    const auto buffer = service.buffers.find(resolution->second.address);
+    const std::shared_ptr<CSocket> object = resolution->second.object.lock();
+    if (buffer == service.buffers.end() || !object) {
+        return;
+    }
+    // Both entries leave the tables before the object hears of the result, so that a
+    // failing handler cannot strand them and a look-up it starts keeps its own block.
+    const std::unique_ptr<char[]> block = std::move(buffer->second);
+    service.buffers.erase(buffer);
+    service.resolutions.erase(resolution);
+
+    std::int32_t error = static_cast<std::int32_t>(static_cast<std::uint32_t>(lParam) >> 16);
+    if (error != 0) {
+        std::string noName;
+        SocketSupportAccess::postGetHostEvent(*object, 0, 0, noName, error);
+        return;
+    }
+    winsock::HostEntry entry{};
+    std::memcpy(&entry, block.get(), sizeof(entry));
+    char* firstAddress = nullptr;
+    std::memcpy(&firstAddress, entry.addressList, sizeof(firstAddress));
+    std::int32_t address = 0;
+    std::memcpy(&address, firstAddress, sizeof(address));
+    std::string name = StringFromPointer(entry.name);
+    SocketSupportAccess::postGetHostEvent(*object, requestID, address, name, error);
+}
+
+} // namespace
+
+std::int32_t InitWinsockService() {
+    auto& service = state();
+    if (service.started) {
+        ++service.liveObjects;
+        return service.maxDatagram;
+    }
+    winsock::StartupData data;
+    const int code = winsock::startup(0x0101, data);
+    if (code != 0) {
+        raiseError(code, startupFailureDescription(code), "MSocketSupport.InitWinsockService");
+    }
+    service.started = true;
+    service.maxDatagram = IntegerToUnsigned(static_cast<std::int16_t>(data.maxUdpDatagram));
+    const std::string name = programName();
+    service.resolveMessage = win::registerWindowMessage(name + ".ResolveMessage");
+    service.winsockMessage = win::registerWindowMessage(name + ".WinsockMessage");
+    ++service.liveObjects;
+    return service.maxDatagram;
+}
+
+void CleanupWinsockService() {
+    auto& service = state();
+    if (service.liveObjects > 0) {
+        --service.liveObjects;
+    }
+    if (service.liveObjects == 0 && service.registry.empty() && service.started) {
+        winsock::cleanup();
+        service.started = false;
+    }
+}
+
+bool RegisterSocket(winsock::Socket handle, CSocket& object) {
+    auto& service = state();
+    if (service.messageWindow == 0 && CreateMessageWindow() == 0) {
+        setError(10004, "The operation was canceled.", "MSocketSupport.RegisterSocket");
+        return false;
+    }
+    if (!service.registry.try_emplace(handle, object.weak_from_this()).second) {
+        setError(457, "This key is already associated with an element of this collection",
+                 "MSocketSupport.RegisterSocket");
+        return false;
+    }
+    if (winsock::asyncSelect(handle, service.messageWindow, service.winsockMessage, kSelectedEvents) ==
+        winsock::kSocketError) {
+        const int error = winsock::lastError();
+        service.registry.erase(handle);
+        setError(error, GetErrorDescription(error), "MSocketSupport.RegisterSocket");
+        return false;
+    }
+    return true;
+}
+
+bool UnregisterSocket(winsock::Socket handle) {
+    auto& service = state();
+    if (service.registry.empty() || handle == winsock::kInvalidSocket) {
+        return false;
+    }
+    winsock::asyncSelect(handle, service.messageWindow, 0, 0);
+    if (service.registry.erase(handle) == 0) {
+        raiseError(5, "Invalid procedure call or argument", "MSocketSupport.UnregisterSocket");
+    }
+    if (service.registry.empty()) {
+        return DestroyMessageWindow();
+    }
+    return true;
+}
+
+std::int32_t ResolveHost(const std::string& hostName, CSocket& object) {
+    auto& service = state();
+    if (service.buffers.count(&object) != 0) {
+        setError(10037, GetErrorDescription(10037), "MSocketSupport.ResolveHost");
+        return 0;
+    }
+    std::unique_ptr<char[]> block(new (std::nothrow) char[kHostEntryBlockSize]);
+    if (!block) {
+        return 0;
+    }
+    char* const blockAddress = block.get();
+    service.buffers.emplace(&object, std::move(block));
+    const std::int32_t request = winsock::asyncGetHostByName(service.messageWindow, service.resolveMessage, hostName,
+                                                             blockAddress, kHostEntryBlockSize);
+    if (request == 0) {
+        service.buffers.erase(&object);
+        const int error = winsock::lastError();
+        setError(error, GetErrorDescription(error), "MSocketSupport.ResolveHost");
+        return 0;
+    }
+    service.resolutions[request] = PendingResolve{object.weak_from_this(), &object};
+    return request;
+}
+
+void CancelResolve(const CSocket& object) {
+    auto& service = state();
+    for (auto entry = service.resolutions.begin(); entry != service.resolutions.end();) {
+        if (entry->second.address == &object) {
+            winsock::cancelAsyncRequest(entry->first);
+            entry = service.resolutions.erase(entry);
+        } else {
+            ++entry;
+        }
+    }
+    service.buffers.erase(&object);
+}
+
+std::string GetErrorDescription(std::int32_t number) {
+    static const std::map<std::int32_t, const char*> texts = {
+        {10004, "Interrupted function call."},
+        {10013, "Permission denied."},
+        {10014, "Bad address."},
+        {10022, "Invalid argument."},
+        {10024, "Too many open files."},
+        {10035, "Resource temporarily unavailable."},
+        {10036, "Operation now in progress."},
+        {10037, "Operation already in progress."},
+        {10038, "Socket operation on nonsocket."},
+        {10039, "Destination address required."},
+        {10040, "Message too long."},
+        {10041, "Protocol wrong type for socket."},
+        {10042, "Bad protocol option."},
+        {10043, "Protocol not supported."},
+        {10044, "Socket type not supported."},
+        {10045, "Operation not supported."},
+        {10046, "Protocol family not supported."},
+        {10047, "Address family not supported by protocol family."},
+        {10048, "Address already in use."},
+        {10049, "Cannot assign requested address."},
+        {10050, "Network is down."},
+        {10051, "Network is unreachable."},
+        {10052, "Network dropped connection on reset."},
+        {10053, "Software caused connection abort."},
+        {10054, "Connection reset by peer."},
+        {10055, "No buffer space available."},
+        {10056, "Socket is already connected."},
+        {10057, "Socket is not connected."},
+        {10058, "Cannot send after socket shutdown."},
+        {10060, "Connection timed out."},
+        {10061, "Connection refused."},
+        {10064, "Host is down."},
+        {10065, "No route to host."},
+        {10067, "Too many processes."},
+        {10091, "Network subsystem is unavailable."},
+        {10092, "Winsock.dll version out of range."},
+        {10093, "Successful WSAStartup not yet performed."},
+        {10101, "Graceful shutdown in progress."},
+        {10107, "System call failure."},
+        {10109, "Class type not found."},
+        {11001, "Host not found."},
+        {11002, "Nonauthoritative host not found."},
+        {11003, "This is a nonrecoverable error."},
+        {11004, "Valid name, no data record of requested type."},
+    };
+    const auto found = texts.find(number);
+    return found == texts.end() ? "Unknown error." : found->second;
+}
+
+std::string StringFromPointer(const char* address) {
+    return address == nullptr ? std::string() : address;
+}
+
+std::int16_t UnsignedToInteger(std::int32_t value) {
+    if (value < 0 || value > 65535) {
+        raiseError(kOverflowError, kOverflowDescription, "MSocketSupport.UnsignedToInteger");
+    }
+    return static_cast<std::int16_t>(value > 32767 ? value - 65536 : value);
+}
+
+std::int32_t IntegerToUnsigned(std::int16_t value) {
+    return value < 0 ? value + 65536 : value;
+}
+
+win::LParam WindowProc(win::WindowHandle window, win::MessageId message, win::WParam wParam, win::LParam lParam) {
+    auto& service = state();
+    const bool isSocketEvent = message == service.winsockMessage;
+    if (!isSocketEvent && message != service.resolveMessage) {
+        return win::callWindowProc(service.previousProc, window, message, wParam, lParam);
+    }
+    // An error raised by the object while it handles the notification ends here.
+    try {
+        if (isSocketEvent) {
+            deliverSocketEvent(wParam, lParam);
+        } else {
+            deliverLookupCompletion(wParam, lParam);
+        }
+    } catch (const std::exception&) {
+    }
+    return 0;
+}
+
+win::WindowHandle MessageWindow() {
+    return state().messageWindow;
+}
+win::MessageId WinsockMessage() {
+    return state().winsockMessage;
+}
+win::MessageId ResolveMessage() {
+    return state().resolveMessage;
+}
+bool IsStarted() {
+    return state().started;
+}
+std::size_t RegisteredSocketCount() {
+    return state().registry.size();
+}
+std::size_t PendingLookupCount() {
+    return state().resolutions.size();
+}
+
+} // namespace MSocketSupport

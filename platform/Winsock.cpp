@@ -1,0 +1,429 @@
+#include "Winsock.h"
+
+#include "SocketTable.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace winsock {
+
+namespace {
+
+// Linux's largest IPv4 UDP payload: 65535 less the IP and UDP headers.
+constexpr std::uint16_t kMaxUdpDatagram = 65507;
+
+int g_lastError = 0;
+int g_startCount = 0;
+
+int fail(int wsaError) {
+    g_lastError = wsaError;
+    return kSocketError;
+}
+
+int failFromErrno() {
+    return fail(errorFromErrno(errno));
+}
+
+SocketEntry* entryOrFail(Socket socket) {
+    SocketEntry* entry = SocketTable::instance().find(socket);
+    if (entry == nullptr) {
+        g_lastError = kWsaENotSocket;
+    }
+    return entry;
+}
+
+sockaddr_in toPosix(const SocketAddressIn& address) {
+    sockaddr_in posix{};
+    posix.sin_family = static_cast<sa_family_t>(address.family == kAfInet ? AF_INET : address.family);
+    posix.sin_port = address.port;
+    posix.sin_addr.s_addr = address.address;
+    return posix;
+}
+
+SocketAddressIn fromPosix(const sockaddr_in& posix) {
+    SocketAddressIn address;
+    address.family = kAfInet;
+    address.port = posix.sin_port;
+    address.address = posix.sin_addr.s_addr;
+    return address;
+}
+
+bool toPosixOption(int level, int name, int& posixLevel, int& posixName) {
+    if (level != kSolSocket) {
+        return false;
+    }
+    posixLevel = SOL_SOCKET;
+    switch (name) {
+    case kSoBroadcast: posixName = SO_BROADCAST; return true;
+    case kSoRcvBuf: posixName = SO_RCVBUF; return true;
+    case kSoType: posixName = SO_TYPE; return true;
+    default: return false;
+    }
+}
+
+// Keeps one descriptor in reserve so that a connection can still be taken off the
+// queue and dropped when the process runs out of descriptors; otherwise the listener
+// would stay readable and be reported again and again.
+int g_spareDescriptor = -1;
+
+void reserveSpareDescriptor() {
+    if (g_spareDescriptor < 0) {
+        g_spareDescriptor = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    }
+}
+
+void dropOneConnection(int listener) {
+    if (g_spareDescriptor >= 0) {
+        ::close(g_spareDescriptor);
+        g_spareDescriptor = -1;
+        const int dropped = ::accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (dropped >= 0) {
+            ::close(dropped);
+        }
+        reserveSpareDescriptor();
+    }
+}
+
+} // namespace
+
+int startup(std::uint16_t requestedVersion, StartupData& data) {
+    if ((requestedVersion & 0xFF) < 1) {
+        return 10092;
+    }
+    ++g_startCount;
+    reserveSpareDescriptor();
+    data.version = 0x0101;
+    data.highVersion = 0x0202;
+    data.maxSockets = 0;
+    data.maxUdpDatagram = kMaxUdpDatagram;
+    return 0;
+}
+
+int cleanup() {
+    if (g_startCount == 0) {
+        return fail(kWsaNotInitialised);
+    }
+    --g_startCount;
+    return 0;
+}
+
+bool isStarted() {
+    return g_startCount > 0;
+}
+
+int lastError() {
+    return g_lastError;
+}
+
+void setLastError(int error) {
+    g_lastError = error;
+}
+
+Socket socket(int family, int type, int protocol) {
+    if (!isStarted()) {
+        return fail(kWsaNotInitialised);
+    }
+    if (family != kAfInet) {
+        return fail(10047);
+    }
+    int posixType = 0;
+    if (type == kSockStream && (protocol == 0 || protocol == kIpProtoTcp)) {
+        posixType = SOCK_STREAM;
+    } else if (type == kSockDgram && (protocol == 0 || protocol == kIpProtoUdp)) {
+        posixType = SOCK_DGRAM;
+    } else {
+        return fail(type == kSockStream || type == kSockDgram ? 10043 : 10044);
+    }
+    const int descriptor = ::socket(AF_INET, posixType | SOCK_CLOEXEC, 0);
+    if (descriptor < 0) {
+        return failFromErrno();
+    }
+    if (posixType == SOCK_STREAM) {
+        // Windows lets a listener bind its port while earlier connections on it sit
+        // in TIME_WAIT; Linux needs SO_REUSEADDR for that. A live listener still wins.
+        const int on = 1;
+        ::setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+    }
+    return SocketTable::instance().add(descriptor, type);
+}
+
+int closeSocket(Socket socket) {
+    if (!SocketTable::instance().remove(socket)) {
+        return fail(kWsaENotSocket);
+    }
+    return 0;
+}
+
+int bind(Socket socket, const SocketAddressIn& address) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    const sockaddr_in posix = toPosix(address);
+    if (::bind(entry->descriptor(), reinterpret_cast<const sockaddr*>(&posix), sizeof(posix)) != 0) {
+        return failFromErrno();
+    }
+    return 0;
+}
+
+int listen(Socket socket, int backlog) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    if (::listen(entry->descriptor(), backlog) != 0) {
+        return failFromErrno();
+    }
+    entry->markListening();
+    return 0;
+}
+
+Socket accept(Socket socket, SocketAddressIn* peer) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kInvalidSocket;
+    }
+    sockaddr_in posix{};
+    socklen_t length = sizeof(posix);
+    const int descriptor =
+        ::accept4(entry->descriptor(), reinterpret_cast<sockaddr*>(&posix), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
+    const int acceptError = errno;
+    if (descriptor < 0 && (acceptError == EMFILE || acceptError == ENFILE)) {
+        dropOneConnection(entry->descriptor());
+    }
+    entry->rearmRead();
+    if (descriptor < 0) {
+        return fail(errorFromErrno(acceptError));
+    }
+    if (peer != nullptr) {
+        *peer = fromPosix(posix);
+    }
+    return SocketTable::instance().add(descriptor, kSockStream);
+}
+
+int connect(Socket socket, const SocketAddressIn& address) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    const sockaddr_in posix = toPosix(address);
+    const int result = ::connect(entry->descriptor(), reinterpret_cast<const sockaddr*>(&posix), sizeof(posix));
+    const int connectError = result == 0 ? 0 : errno;
+    const bool nonBlocking = (::fcntl(entry->descriptor(), F_GETFL) & O_NONBLOCK) != 0;
+    if (!nonBlocking || !entry->isStream()) {
+        return result == 0 ? 0 : fail(errorFromErrno(connectError));
+    }
+    // A non-blocking stream connect always "would block" and completes through the
+    // connect notification, also when loopback settles it inside the call.
+    switch (connectError) {
+    case EINPROGRESS: entry->connectStarted(); break;
+    case 0:
+    case ECONNREFUSED:
+    case ETIMEDOUT:
+    case ECONNRESET: entry->connectFinished(errorFromErrno(connectError)); break;
+    default: return fail(errorFromErrno(connectError));
+    }
+    return fail(kWsaEWouldBlock);
+}
+
+int shutdown(Socket socket, int how) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    const int posixHow = how == 0 ? SHUT_RD : (how == kSdSend ? SHUT_WR : SHUT_RDWR);
+    if (::shutdown(entry->descriptor(), posixHow) != 0) {
+        return failFromErrno();
+    }
+    return 0;
+}
+
+namespace {
+// A send the kernel could not take in full leaves the rest to the next write
+// notification, exactly as one that would block: either way one is owed.
+int sendResult(SocketEntry* entry, ssize_t sent, int length) {
+    if (sent >= 0) {
+        if (sent < length) {
+            entry->awaitWritable();
+        }
+        return static_cast<int>(sent);
+    }
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+        entry->awaitWritable();
+    }
+    return failFromErrno();
+}
+} // namespace
+
+int send(Socket socket, const char* data, int length, int flags) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    if (length < 0) {
+        return fail(kWsaEInvalid);
+    }
+    const int posixFlags = (flags & MSG_OOB) | MSG_NOSIGNAL;
+    return sendResult(entry, ::send(entry->descriptor(), data, static_cast<size_t>(length), posixFlags), length);
+}
+
+int sendTo(Socket socket, const char* data, int length, int flags, const SocketAddressIn& to) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    if (length < 0) {
+        return fail(kWsaEInvalid);
+    }
+    const sockaddr_in posix = toPosix(to);
+    const int posixFlags = (flags & MSG_OOB) | MSG_NOSIGNAL;
+    return sendResult(entry,
+                      ::sendto(entry->descriptor(), data, static_cast<size_t>(length), posixFlags,
+                               reinterpret_cast<const sockaddr*>(&posix), sizeof(posix)),
+                      length);
+}
+
+int recv(Socket socket, char* buffer, int length, int flags) {
+    return recvFrom(socket, buffer, length, flags, nullptr);
+}
+
+int recvFrom(Socket socket, char* buffer, int length, int flags, SocketAddressIn* from) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    if (length < 0 || (length > 0 && buffer == nullptr)) {
+        return fail(kWsaEFault);
+    }
+    sockaddr_in posix{};
+    socklen_t addressLength = sizeof(posix);
+    const ssize_t received =
+        ::recvfrom(entry->descriptor(), buffer, static_cast<size_t>(length), flags & (MSG_OOB | MSG_PEEK),
+                   reinterpret_cast<sockaddr*>(&posix), &addressLength);
+    const int receiveError = errno;
+    entry->rearmRead();
+    if (received < 0) {
+        return fail(errorFromErrno(receiveError));
+    }
+    if (from != nullptr) {
+        *from = fromPosix(posix);
+    }
+    return static_cast<int>(received);
+}
+
+namespace {
+using NameQuery = int (*)(int, sockaddr*, socklen_t*);
+
+int queryName(Socket socket, SocketAddressIn& address, NameQuery query) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    sockaddr_in posix{};
+    socklen_t length = sizeof(posix);
+    if (query(entry->descriptor(), reinterpret_cast<sockaddr*>(&posix), &length) != 0) {
+        return failFromErrno();
+    }
+    address = fromPosix(posix);
+    return 0;
+}
+} // namespace
+
+int getSockName(Socket socket, SocketAddressIn& address) {
+    return queryName(socket, address, &::getsockname);
+}
+
+int getPeerName(Socket socket, SocketAddressIn& address) {
+    return queryName(socket, address, &::getpeername);
+}
+
+int getSockOpt(Socket socket, int level, int name, std::int32_t& value) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    int posixLevel = 0;
+    int posixName = 0;
+    if (!toPosixOption(level, name, posixLevel, posixName)) {
+        return fail(10042);
+    }
+    int posixValue = 0;
+    socklen_t length = sizeof(posixValue);
+    if (::getsockopt(entry->descriptor(), posixLevel, posixName, &posixValue, &length) != 0) {
+        return failFromErrno();
+    }
+    value = posixName == SO_TYPE ? (posixValue == SOCK_STREAM ? kSockStream : kSockDgram) : posixValue;
+    return 0;
+}
+
+int setSockOpt(Socket socket, int level, int name, std::int32_t value) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    int posixLevel = 0;
+    int posixName = 0;
+    if (!toPosixOption(level, name, posixLevel, posixName) || posixName == SO_TYPE) {
+        return fail(10042);
+    }
+    const int posixValue = value;
+    if (::setsockopt(entry->descriptor(), posixLevel, posixName, &posixValue, sizeof(posixValue)) != 0) {
+        return failFromErrno();
+    }
+    return 0;
+}
+
+std::uint16_t hostToNetwork16(std::uint16_t value) {
+    return htons(value);
+}
+
+std::uint16_t networkToHost16(std::uint16_t value) {
+    return ntohs(value);
+}
+
+std::uint32_t inetAddr(const std::string& text) {
+    return ::inet_addr(text.c_str());
+}
+
+std::string inetNtoa(std::uint32_t address) {
+    in_addr posix{};
+    posix.s_addr = address;
+    char text[INET_ADDRSTRLEN] = {};
+    ::inet_ntop(AF_INET, &posix, text, sizeof(text));
+    return text;
+}
+
+bool hostNameByAddress(std::uint32_t address, std::string& name) {
+    sockaddr_in posix{};
+    posix.sin_family = AF_INET;
+    posix.sin_addr.s_addr = address;
+    char host[NI_MAXHOST] = {};
+    if (::getnameinfo(reinterpret_cast<const sockaddr*>(&posix), sizeof(posix), host, sizeof(host), nullptr, 0,
+                      NI_NAMEREQD) != 0) {
+        return false;
+    }
+    name = host;
+    return true;
+}
+
+int asyncSelect(Socket socket, win::WindowHandle window, win::MessageId message, std::int32_t events) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    if (events != 0 && !win::isWindow(window)) {
+        return fail(kWsaEInvalid);
+    }
+    const int flags = ::fcntl(entry->descriptor(), F_GETFL);
+    ::fcntl(entry->descriptor(), F_SETFL, flags | O_NONBLOCK);
+    entry->select(window, message, events);
+    return 0;
+}
+
+} // namespace winsock

@@ -1,0 +1,109 @@
+#include "support/LoopbackPeer.h"
+
+#include "support/EventLoop.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace testing_support {
+
+namespace {
+sockaddr_in loopback(std::uint16_t port) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return address;
+}
+} // namespace
+
+std::unique_ptr<LoopbackPeer> LoopbackPeer::connectTo(std::uint16_t port) {
+    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in address = loopback(port);
+    if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        ::close(descriptor);
+        return nullptr;
+    }
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) | O_NONBLOCK);
+    return std::unique_ptr<LoopbackPeer>(new LoopbackPeer(descriptor));
+}
+
+LoopbackPeer::~LoopbackPeer() {
+    close();
+}
+
+bool LoopbackPeer::send(const std::string& bytes) {
+    return ::send(m_descriptor, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+}
+
+void LoopbackPeer::shutdownWrite() {
+    ::shutdown(m_descriptor, SHUT_WR);
+}
+
+void LoopbackPeer::reset() {
+    const linger abortive{1, 0};
+    ::setsockopt(m_descriptor, SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive));
+    close();
+}
+
+void LoopbackPeer::close() {
+    if (m_descriptor >= 0) {
+        ::close(m_descriptor);
+        m_descriptor = -1;
+    }
+}
+
+void LoopbackPeer::pump() {
+    char buffer[4096];
+    while (m_descriptor >= 0 && !m_ended) {
+        const ssize_t count = ::recv(m_descriptor, buffer, sizeof(buffer), 0);
+        if (count > 0) {
+            m_received.append(buffer, static_cast<std::size_t>(count));
+        } else if (count == 0) {
+            m_ended = true;
+        } else {
+            if (errno == ECONNRESET) {
+                m_wasReset = true;
+                m_ended = true;
+            }
+            return;
+        }
+    }
+}
+
+bool LoopbackPeer::waitForEnd(std::chrono::milliseconds deadline) {
+    return waitUntil(
+        [this] {
+            pump();
+            return m_ended;
+        },
+        deadline);
+}
+
+bool LoopbackPeer::waitForBytes(std::size_t count, std::chrono::milliseconds deadline) {
+    return waitUntil(
+        [this, count] {
+            pump();
+            return m_received.size() >= count;
+        },
+        deadline);
+}
+
+PortHolder::PortHolder() : m_descriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    sockaddr_in address = loopback(0);
+    ::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    ::listen(m_descriptor, 5);
+    socklen_t length = sizeof(address);
+    ::getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&address), &length);
+    m_port = ntohs(address.sin_port);
+}
+
+PortHolder::~PortHolder() {
+    ::close(m_descriptor);
+}
+
+} // namespace testing_support

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace testing_support {
+
+// A station on 127.0.0.1, made of a plain POSIX socket so that it never depends on
+// the code under test. Reads never block: pump() takes whatever has arrived, so a
+// test can spin the event loop (which runs the server) while it waits.
+class LoopbackPeer {
+public:
+    // Connects to 127.0.0.1:port; a listening socket completes the handshake without
+    // any help from its owner. nullptr when refused.
+    static std::unique_ptr<LoopbackPeer> connectTo(std::uint16_t port);
+    ~LoopbackPeer();
+    LoopbackPeer(const LoopbackPeer&) = delete;
+    LoopbackPeer& operator=(const LoopbackPeer&) = delete;
+
+    bool send(const std::string& bytes);
+    void shutdownWrite();
+    // Closes with SO_LINGER 0, so the server sees a reset.
+    void reset();
+    void close();
+
+    // Reads what has arrived; after the end of the stream ended() is true.
+    void pump();
+    const std::string& received() const { return m_received; }
+    bool ended() const { return m_ended; }
+    bool wasReset() const { return m_wasReset; }
+    // Spins the event loop until the stream ends; false at the deadline.
+    bool waitForEnd(std::chrono::milliseconds deadline = std::chrono::seconds(5));
+    bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline = std::chrono::seconds(5));
+
+private:
+    explicit LoopbackPeer(int descriptor) : m_descriptor(descriptor) {}
+    int m_descriptor;
+    std::string m_received;
+    bool m_ended = false;
+    bool m_wasReset = false;
+};
+
+// A plain TCP listener on 127.0.0.1 and an ephemeral port, holding the port for tests
+// that need it taken.
+class PortHolder {
+public:
+    PortHolder();
+    ~PortHolder();
+    PortHolder(const PortHolder&) = delete;
+    PortHolder& operator=(const PortHolder&) = delete;
+    std::uint16_t port() const { return m_port; }
+
+private:
+    int m_descriptor = -1;
+    std::uint16_t m_port = 0;
+};
+
+} // namespace testing_support
