@@ -1,0 +1,44 @@
+#include "LoopbackSocket.h"
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace {
+[[noreturn]] void failWith(const char* operation) {
+    throw std::system_error(errno, std::generic_category(), operation);
+}
+} // namespace
+
+LoopbackSocket::LoopbackSocket() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+    if (m_fd < 0) {
+        failWith("socket");
+    }
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof(address);
+    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        ::close(m_fd);
+        failWith("bind");
+    }
+    m_port = ntohs(address.sin_port);
+}
+
+LoopbackSocket::~LoopbackSocket() {
+    ::close(m_fd);
+}
+
+std::string LoopbackSocket::pageAddress() const {
+    return "http://127.0.0.1:" + std::to_string(m_port) + "/";
+}
+
+void LoopbackSocket::listen() {
+    if (::listen(m_fd, SOMAXCONN) != 0) {
+        failWith("listen");
+    }
+}

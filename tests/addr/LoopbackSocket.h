@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// A TCP socket bound to 127.0.0.1 on a port the kernel picks. Until listen() is called the port is
+// held but closed, so connections to it are refused.
+class LoopbackSocket {
+public:
+    LoopbackSocket();
+    ~LoopbackSocket();
+    LoopbackSocket(const LoopbackSocket&) = delete;
+    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
+
+    int fd() const { return m_fd; }
+    // The root page of an HTTP server on this port.
+    std::string pageAddress() const;
+    void listen();
+
+private:
+    int m_fd;
+    std::uint16_t m_port = 0;
+};
