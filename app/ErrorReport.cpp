@@ -1,0 +1,23 @@
+#include "ErrorReport.h"
+
+#include <QGuiApplication>
+#include <QMessageBox>
+#include <cstdio>
+
+QString describeError(const RuntimeError& error) {
+    return QStringLiteral("Error %1: %2").arg(error.number()).arg(QString::fromStdString(error.description()));
+}
+
+bool hasDisplay() {
+    const QString platform = QGuiApplication::platformName();
+    return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");
+}
+
+void reportError(const RuntimeError& error, QWidget* parent) {
+    const QString text = describeError(error);
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fflush(stderr);
+    if (hasDisplay()) {
+        QMessageBox::critical(parent, QGuiApplication::applicationDisplayName(), text);
+    }
+}
