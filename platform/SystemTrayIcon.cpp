@@ -1,0 +1,55 @@
+#include "SystemTrayIcon.h"
+
+#include <QCursor>
+#include <QSystemTrayIcon>
+
+namespace {
+
+TrayIcon::Activation toActivation(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+    case QSystemTrayIcon::Trigger: return TrayIcon::Activation::Trigger;
+    case QSystemTrayIcon::DoubleClick: return TrayIcon::Activation::DoubleClick;
+    case QSystemTrayIcon::Context: return TrayIcon::Activation::Context;
+    case QSystemTrayIcon::MiddleClick: return TrayIcon::Activation::MiddleClick;
+    case QSystemTrayIcon::Unknown: break;
+    }
+    return TrayIcon::Activation::Unknown;
+}
+
+} // namespace
+
+SystemTrayIcon::SystemTrayIcon() : m_icon(std::make_unique<QSystemTrayIcon>()) {
+    QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, m_icon.get(),
+                     [this](QSystemTrayIcon::ActivationReason reason) {
+                         const QPoint position = QCursor::pos();
+                         QMetaObject::invokeMethod(
+                             m_icon.get(), [this, reason, position] { deliver(toActivation(reason), position); },
+                             Qt::QueuedConnection);
+                     });
+}
+
+SystemTrayIcon::~SystemTrayIcon() = default;
+
+bool SystemTrayIcon::isAvailable() const {
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void SystemTrayIcon::add(const TrayIconData& data) {
+    m_icon->setIcon(data.icon);
+    m_icon->setToolTip(data.tip);
+    m_icon->show();
+}
+
+void SystemTrayIcon::remove() {
+    m_icon->hide();
+}
+
+void SystemTrayIcon::setActivationHandler(ActivationHandler handler) {
+    m_handler = std::move(handler);
+}
+
+void SystemTrayIcon::deliver(Activation activation, const QPoint& globalPosition) {
+    if (m_handler) {
+        m_handler(activation, globalPosition);
+    }
+}
