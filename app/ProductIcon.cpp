@@ -1,0 +1,9 @@
+#include "ProductIcon.h"
+
+QIcon productIcon() {
+    QIcon icon;
+    for (const int size : {16, 32, 48}) {
+        icon.addFile(QStringLiteral(":/icons/quillet-%1.png").arg(size), QSize(size, size));
+    }
+    return icon;
+}
