@@ -3,15 +3,21 @@
 #include "ErrorReport.h"
 #include "Module1.h"
 #include "Module2.h"
+#include "ProductIcon.h"
+#include "QuestionBox.h"
+#include "SystemTrayIcon.h"
 #include "numbers.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFrame>
 #include <QLabel>
+#include <QLayout>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <cstdio>
 
 namespace {
@@ -22,6 +28,12 @@ constexpr int kKeptLogLines = 100; // ...to the newest this many
 const QString kLineBreak = QStringLiteral("\r\n");
 const QString kPauseCaption = QStringLiteral("&Pause");
 const QString kRestartCaption = QStringLiteral("&Restart");
+const QString kTrayTip = QStringLiteral("Quillet");
+const QString kTutorialAddress = QStringLiteral("http://www.example.com/quillet/tutorial.html");
+const QString kTutorialTitle = QStringLiteral("Confirmation Required");
+const QString kTutorialQuestion = QStringLiteral("This action requires an Internet connection.  Continue?");
+const QColor kDarkRed(192, 0, 0);
+const QColor kBlue(0, 0, 255);
 
 QRect twips(int left, int top, int width, int height) {
     return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
@@ -33,8 +45,45 @@ template <typename Widget> Widget* place(Widget* widget, const char* name, const
     return widget;
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry) {
-    return place(new QLabel(text, parent), name, geometry);
+QLabel* label(QWidget* parent, const char* name, const QString& text, const QRect& geometry,
+              Qt::Alignment horizontal = Qt::AlignLeft) {
+    QLabel* created = place(new QLabel(text, parent), name, geometry);
+    created->setAlignment(horizontal | Qt::AlignTop);
+    return created;
+}
+
+QFont makeFont(const QString& family, qreal pointSize, bool bold, bool italic = false) {
+    QFont chosen(family);
+    chosen.setPointSizeF(pointSize);
+    chosen.setBold(bold);
+    chosen.setItalic(italic);
+    return chosen;
+}
+
+void setColor(QWidget* widget, QPalette::ColorRole role, const QColor& color) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, color);
+    widget->setPalette(palette);
+}
+
+QMenu* named(QMenu* menu, const char* name) {
+    menu->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+template <typename Slot>
+void addItem(QMenu* menu, const char* name, const QString& caption, frmMain* window, Slot slot) {
+    QAction* item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(name));
+    QObject::connect(item, &QAction::triggered, window, slot);
+}
+
+// The window's state as the design numbers it: normal 0, minimized 1, maximized 2.
+int stateNumber(Qt::WindowStates states) {
+    if (states & Qt::WindowMinimized) {
+        return 1;
+    }
+    return (states & Qt::WindowMaximized) ? 2 : 0;
 }
 
 // The text box shows one paragraph per line; the log itself keeps CR LF between lines.
@@ -57,17 +106,42 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
     if (!m_setup.localAddress) {
         m_setup.localAddress = [] { return Module2::GetLocalIPAddress(); };
     }
+    if (!m_setup.trayIcon) {
+        m_setup.trayIcon = std::make_shared<SystemTrayIcon>();
+    }
+    if (!m_setup.askYesNo) {
+        m_setup.askYesNo = [this](const QString& title, const QString& text) { return askYesNo(this, title, text); };
+    }
+    m_setup.trayIcon->setActivationHandler(
+        [this](TrayIcon::Activation activation, const QPoint& position) { TrayIcon_Activated(activation, position); });
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setParent(this);
     connect(&Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
+    createWindow();
     createControls();
+    setControlLooks();
     createMenus();
+    createTrayMenu();
+    layout()->setSizeConstraint(QLayout::SetFixedSize); // the menu bar and the client area, never resized
+    layout()->activate();
 }
 
 frmMain::~frmMain() {
+    m_setup.trayIcon->setActivationHandler(nullptr);
     if (mySock) {
         mySock->setListener(nullptr);
     }
+}
+
+// A fixed border with minimize and close buttons; the window's default font is the classic
+// MS Sans Serif 8.25 pt, which the labels' sizes were laid out for.
+void frmMain::createWindow() {
+    setObjectName(QStringLiteral("frmMain"));
+    setWindowTitle(QStringLiteral("Brindle Quillet"));
+    setWindowIcon(productIcon());
+    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setFont(makeFont(QStringLiteral("MS Sans Serif"), 8.25, false));
 }
 
 void frmMain::createControls() {
@@ -75,35 +149,59 @@ void frmMain::createControls() {
     setCentralWidget(client);
     client->setFixedSize(twips(0, 0, 4110, 4095).size());
 
-    Label1 = label(client, "Label1", QStringLiteral("Quillet Tarn"), twips(240, 120, 3615, 375));
-    lblIP = label(client, "lblIP", QStringLiteral("Label2"), twips(240, 480, 3615, 255));
+    Label1 = label(client, "Label1", QStringLiteral("Quillet Tarn"), twips(240, 120, 3615, 375), Qt::AlignHCenter);
+    lblIP = label(client, "lblIP", QStringLiteral("Label2"), twips(240, 480, 3615, 255), Qt::AlignHCenter);
     txtOutput = place(new QPlainTextEdit(client), "txtOutput", twips(120, 960, 3855, 1695));
-    txtOutput->setReadOnly(true);
-    txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
 
     framMain = place(new QFrame(client), "framMain", twips(120, 2760, 3855, 1215));
-    framMain->setFrameShape(QFrame::Box);
     Label2 = label(framMain, "Label2", QStringLiteral("Tot Requests:"), twips(120, 240, 1095, 255));
-    lblConnections = label(framMain, "lblConnections", QStringLiteral("0"), twips(1200, 240, 495, 255));
+    lblConnections = label(framMain, "lblConnections", QStringLiteral("0"), twips(1200, 240, 495, 255), Qt::AlignRight);
     Label3 = label(framMain, "Label3", QStringLiteral("Bytes Sent:"), twips(1920, 240, 855, 255));
-    lblSent = label(framMain, "lblSent", QStringLiteral("0"), twips(2880, 240, 855, 255));
+    lblSent = label(framMain, "lblSent", QStringLiteral("0"), twips(2880, 240, 855, 255), Qt::AlignRight);
     Line1 = place(new QFrame(framMain), "Line1", twips(120, 480, 3600, 15));
-    Line1->setFrameShape(QFrame::HLine);
     cmdPause = place(new QPushButton(kPauseCaption, framMain), "cmdPause", twips(120, 600, 1335, 495));
     cmdExit = place(new QPushButton(QStringLiteral("E&xit"), framMain), "cmdExit", twips(2400, 600, 1335, 495));
     // Below the client area's bottom edge: never seen, but it still shows the received count.
     lblReceived = label(client, "lblReceived", QStringLiteral("Label2"), twips(360, 6120, 1575, 255));
 
+    setTabOrder(txtOutput, cmdPause);
+    setTabOrder(cmdPause, cmdExit);
     connect(cmdPause, &QPushButton::clicked, this, &frmMain::cmdPause_Click);
     connect(cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
 }
 
+void frmMain::setControlLooks() {
+    Label1->setFont(makeFont(QStringLiteral("Cambria"), 14.25, true, true));
+    lblIP->setFont(makeFont(QStringLiteral("Arial"), 11.25, true));
+    setColor(lblIP, QPalette::WindowText, kDarkRed);
+    setColor(lblConnections, QPalette::WindowText, kBlue);
+    setColor(lblSent, QPalette::WindowText, kBlue);
+
+    // The log: read-only but still in the tab order, so Tab leaves it for the buttons.
+    txtOutput->setReadOnly(true);
+    txtOutput->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    txtOutput->setTabChangesFocus(true);
+    txtOutput->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setColor(txtOutput, QPalette::Base, QApplication::palette().color(QPalette::Active, QPalette::Button));
+
+    framMain->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Line1->setFrameStyle(QFrame::HLine | QFrame::Plain);
+}
+
 void frmMain::createMenus() {
-    QMenu* mnufile = menuBar()->addMenu(QStringLiteral("&File"));
-    mnufile->setObjectName(QStringLiteral("mnufile"));
-    QAction* mnuExit = mnufile->addAction(QStringLiteral("E&xit"));
-    mnuExit->setObjectName(QStringLiteral("mnuExit"));
-    connect(mnuExit, &QAction::triggered, this, &frmMain::mnuExit_Click);
+    QMenu* mnufile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnufile");
+    addItem(mnufile, "mnuExit", QStringLiteral("E&xit"), this, &frmMain::mnuExit_Click);
+
+    QMenu* mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
+    addItem(mnuHelp, "mnuView", QStringLiteral("&View Tutorial"), this, &frmMain::mnuView_Click);
+    addItem(mnuHelp, "mnuAbout", QStringLiteral("&About"), this, &frmMain::mnuAbout_Click);
+}
+
+// The tray icon's menu; it is not in the menu bar.
+void frmMain::createTrayMenu() {
+    mnuPopupMenu = named(new QMenu(QStringLiteral("PopupMenu"), this), "mnuPopupMenu");
+    addItem(mnuPopupMenu, "mnuShow", QStringLiteral("&Show"), this, &frmMain::mnuShow_Click);
+    addItem(mnuPopupMenu, "mnuMinExit", QStringLiteral("E&xit"), this, &frmMain::mnuMinExit_Click);
 }
 
 // ---- start-up and service controls ----
@@ -162,6 +260,102 @@ void frmMain::cmdExit_Click() {
 
 void frmMain::mnuExit_Click() {
     cmdExit_Click();
+}
+
+// ---- the window, the tray icon and the menus ----
+
+void frmMain::showEvent(QShowEvent* event) {
+    if (!m_centred) {
+        m_centred = true;
+        QRect frame(QPoint(), frameGeometry().size()); // a border not known yet counts as none
+        frame.moveCenter(screen()->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    QMainWindow::showEvent(event);
+}
+
+void frmMain::changeEvent(QEvent* event) {
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange) {
+        Form_Resize();
+    }
+}
+
+// Minimizing hides the window into the tray. Without a tray the window could not be brought
+// back once hidden, so there it stays minimized the usual way. The platform may report the
+// minimize again once the window is hidden: that adds no second icon.
+void frmMain::Form_Resize() {
+    if (isMinimized() && isVisible() && m_setup.trayIcon->isAvailable()) {
+        hideIntoTray();
+    }
+    LastWindowState = stateNumber(windowState());
+}
+
+// Adds the icon and hides the window in the state it had before, the one it shows in next.
+void frmMain::hideIntoTray() {
+    TrayData = {windowIcon(), kTrayTip};
+    m_setup.trayIcon->add(TrayData);
+    setWindowState(LastWindowState == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
+    hide();
+}
+
+// Shows the window, never minimized, even if a late report minimized it while hidden.
+void frmMain::showFromTray() {
+    setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+}
+
+void frmMain::TrayIcon_Activated(TrayIcon::Activation activation, const QPoint& globalPosition) {
+    switch (activation) {
+    case TrayIcon::Activation::DoubleClick:
+        showFromTray();
+        m_setup.trayIcon->remove();
+        bringToFront();
+        break;
+    case TrayIcon::Activation::Context:
+        bringToFront();
+        mnuPopupMenu->popup(globalPosition);
+        break;
+    default: break; // a single click, which also starts every double-click, does nothing
+    }
+}
+
+void frmMain::bringToFront() {
+    raise();
+    activateWindow();
+}
+
+void frmMain::mnuShow_Click() {
+    showFromTray();
+    m_setup.trayIcon->remove();
+}
+
+void frmMain::mnuMinExit_Click() {
+    cmdExit_Click();
+}
+
+void frmMain::mnuView_Click() {
+    if (m_setup.askYesNo(kTutorialTitle, kTutorialQuestion)) {
+        Module1::OpenDocument(kTutorialAddress);
+    }
+}
+
+// A plain box names the program until the About box of its own takes this place.
+void frmMain::mnuAbout_Click() {
+    if (hasDisplay()) {
+        QMessageBox::about(this, QStringLiteral("About Quillet"),
+                           QStringLiteral("Quillet %1").arg(QCoreApplication::applicationVersion()));
+    }
+}
+
+// The unload, on every way out: the tray icon goes, whether or not one is shown.
+void frmMain::closeEvent(QCloseEvent* event) {
+    Form_Unload();
+    QMainWindow::closeEvent(event);
+}
+
+void frmMain::Form_Unload() {
+    m_setup.trayIcon->remove();
 }
 
 // ---- the request cycle ----

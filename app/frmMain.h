@@ -2,6 +2,7 @@
 
 #include "CSocket.h"
 #include "RuntimeError.h"
+#include "TrayIcon.h"
 
 #include <QDateTime>
 #include <QMainWindow>
@@ -13,6 +14,7 @@
 
 class QFrame;
 class QLabel;
+class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -25,11 +27,15 @@ public:
     static constexpr std::uint16_t kServicePort = 10325;
     static constexpr int kTickMilliseconds = 100;
 
-    // Where the service's port, clock and local address come from; tests set their own.
+    // Where the service's port, clock and local address come from, which tray the window
+    // minimizes into and who answers its questions; tests set their own.
     struct Setup {
         std::uint16_t port = kServicePort;
         std::function<QDateTime()> clock = &QDateTime::currentDateTime;
         std::function<std::string()> localAddress;
+        std::shared_ptr<TrayIcon> trayIcon; // the desktop's tray when empty
+        // Yes or No to a question; a modal message box when empty.
+        std::function<bool(const QString& title, const QString& text)> askYesNo;
     };
 
     frmMain();
@@ -47,6 +53,15 @@ public slots:
     void cmdExit_Click();
     void mnuExit_Click();
     void Timer1_Timer();
+    void mnuShow_Click();
+    void mnuMinExit_Click();
+    void mnuView_Click();
+    void mnuAbout_Click();
+
+protected:
+    void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void OnConnectionRequest(std::int32_t requestID) override { mySock_OnConnectionRequest(requestID); }
@@ -54,8 +69,18 @@ private:
     void mySock_OnConnectionRequest(std::int32_t requestID);
     void mySock_OnSendComplete();
 
+    void Form_Resize();
+    void hideIntoTray();
+    void showFromTray();
+    void Form_Unload();
+    void TrayIcon_Activated(TrayIcon::Activation activation, const QPoint& globalPosition);
+    void bringToFront();
+
+    void createWindow();
     void createControls();
+    void setControlLooks();
     void createMenus();
+    void createTrayMenu();
     void startService();
     void armTimer();
     void TrimLog();
@@ -66,6 +91,8 @@ private:
     QString LocalIP;
     QTimer Timer1;
     int LastWindowState = 0;
+    TrayIconData TrayData;
+    bool m_centred = false;
     QString m_log;
     std::optional<std::pair<std::int32_t, std::string>> m_lastTickError;
 
@@ -81,4 +108,6 @@ private:
     QPushButton* cmdPause = nullptr;
     QPushButton* cmdExit = nullptr;
     QLabel* lblReceived = nullptr;
+
+    QMenu* mnuPopupMenu = nullptr;
 };

@@ -1,4 +1,6 @@
 #include "ErrorReport.h"
+#include "FontSubstitutes.h"
+#include "ProductIcon.h"
 #include "TerminationSignals.h"
 #include "WarningBox.h"
 #include "frmMain.h"
@@ -26,6 +28,8 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillet"));
     QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    QApplication::setWindowIcon(productIcon());
+    installFontSubstitutes();
     TerminationSignals termination;
     installWarningBox();
 

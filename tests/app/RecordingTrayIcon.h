@@ -1,0 +1,36 @@
+#pragma once
+
+#include "TrayIcon.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// A tray that records what the window asks of it and reports mouse actions on demand.
+class RecordingTrayIcon final : public TrayIcon {
+public:
+    bool isAvailable() const override { return available; }
+    void add(const TrayIconData& data) override {
+        calls.push_back("add");
+        shown = data;
+    }
+    void remove() override {
+        calls.push_back("remove");
+        shown.reset();
+    }
+    void setActivationHandler(ActivationHandler handler) override { m_handler = std::move(handler); }
+
+    // A mouse action on the icon, as the desktop would report it.
+    void activate(Activation activation, const QPoint& globalPosition = {}) {
+        if (m_handler) {
+            m_handler(activation, globalPosition);
+        }
+    }
+
+    bool available = true;
+    std::vector<std::string> calls;
+    std::optional<TrayIconData> shown; // the icon in the tray, if any
+
+private:
+    ActivationHandler m_handler;
+};

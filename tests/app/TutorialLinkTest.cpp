@@ -1,0 +1,62 @@
+// "View Tutorial": asked first, then the tutorial's address handed to the desktop once.
+#include "ConsoleWindowFixture.h"
+#include "Module1.h"
+#include "QuestionBox.h"
+#include "UrlRecorder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace {
+
+const QString kTitle = QStringLiteral("Confirmation Required");
+const QString kQuestion = QStringLiteral("This action requires an Internet connection.  Continue?");
+
+} // namespace
+
+class TutorialLinkTest : public ConsoleWindowFixture {
+protected:
+    void viewTutorial() { control<QAction>("mnuView")->trigger(); }
+    UrlRecorder browser;
+};
+
+TEST_F(TutorialLinkTest, AnsweredYesOpensTheTutorialPageOnce) {
+    answer = true;
+    viewTutorial();
+    ASSERT_EQ(questions.size(), 1u);
+    EXPECT_EQ(questions[0].first, kTitle);
+    EXPECT_EQ(questions[0].second, kQuestion);
+    ASSERT_EQ(browser.opened.size(), 1);
+    const QUrl tutorial = browser.opened[0];
+    EXPECT_EQ(tutorial.scheme(), "http");
+    EXPECT_TRUE(tutorial.host().endsWith(QLatin1String("example.com"))) << tutorial.toString().toStdString();
+}
+
+TEST_F(TutorialLinkTest, AnsweredNoOpensNothing) {
+    answer = false;
+    viewTutorial();
+    EXPECT_EQ(questions.size(), 1u);
+    EXPECT_TRUE(browser.opened.isEmpty());
+}
+
+TEST_F(TutorialLinkTest, TheQuestionBoxHasYesAndNoAndNoIcon) {
+    const auto box = questionBox(nullptr, kTitle, kQuestion);
+    EXPECT_EQ(box->windowTitle(), kTitle);
+    EXPECT_EQ(box->text(), kQuestion);
+    EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+}
+
+TEST_F(TutorialLinkTest, WithoutADisplayNoBoxIsShownAndTheAnswerIsNo) {
+    EXPECT_FALSE(askYesNo(form.get(), kTitle, kQuestion));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(TutorialLinkTest, OpenDocumentHandsTheAddressToTheDesktopAsItIs) {
+    Module1::OpenDocument(QStringLiteral("http://www.example.com/quillet/page.html?x=1"));
+    ASSERT_EQ(browser.opened.size(), 1);
+    EXPECT_EQ(browser.opened[0], QUrl(QStringLiteral("http://www.example.com/quillet/page.html?x=1")));
+}
