@@ -1,7 +1,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test screenshot clean
 
 all: build
 
@@ -17,6 +17,10 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) --timeout 600
+
+# Runs the desktop test and keeps its picture of the window for the README.
+screenshot: build
+	tests/desktop/desktop-tray-test.sh $(BUILD_DIR)/quillet $(BUILD_DIR)/tests/desktop/grab_window docs/screenshot.png
 
 clean:
 	rm -rf $(BUILD_DIR)
