@@ -1,7 +1,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test clean
+.PHONY: all deps build run test screenshot clean
 
 all: build
 
@@ -17,6 +17,9 @@ run: build
 
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) --timeout 600
+
+screenshot: build
+	scripts/about-screenshot $(BUILD_DIR)/tools/about_screenshot
 
 clean:
 	rm -rf $(BUILD_DIR)
