@@ -1,0 +1,117 @@
+// Connecting a socket object to a peer given by dotted address or by name.
+#include "CSocket.h"
+#include "MSocketSupport.h"
+#include "RecordingListener.h"
+#include "RuntimeError.h"
+#include "SocketTestSupport.h"
+#include "support/EventLoop.h"
+#include "support/LoopbackAddress.h"
+#include "support/LoopbackPeer.h"
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+using testing_support::PortHolder;
+using testing_support::waitUntil;
+
+namespace {
+
+// Qt refuses a name with an empty label before it asks the resolver, so the look-up
+// fails without a query leaving the machine; the reserved top-level domain makes sure.
+constexpr const char* kUnresolvableName = "no..such.invalid";
+
+// A port on 127.0.0.1 that is bound but not listening: connections to it are refused.
+class RefusingPort {
+public:
+    RefusingPort() : m_port(testing_support::bindToLoopback(m_descriptor)) {}
+    ~RefusingPort() { ::close(m_descriptor); }
+    std::int32_t port() const { return m_port; }
+
+private:
+    int m_descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    std::uint16_t m_port;
+};
+
+class ConnectTest : public ::testing::Test {
+protected:
+    void SetUp() override { socket->setListener(&events); }
+
+    // Every state the object shows while the event loop runs until it is connected.
+    std::vector<std::int32_t> statesUntilConnected() {
+        std::vector<std::int32_t> states{socket->State()};
+        waitUntil([&] {
+            if (socket->State() != states.back()) {
+                states.push_back(socket->State());
+            }
+            return socket->State() == SocketState::kConnected || !events.errors.empty();
+        });
+        return states;
+    }
+
+    bool waitForErrors(std::size_t count) {
+        return waitUntil([&] { return events.errors.size() >= count; });
+    }
+
+    std::shared_ptr<CSocket> socket = CSocket::create();
+    RecordingListener events;
+    PortHolder listener;
+};
+
+TEST_F(ConnectTest, ADottedAddressGoesFromConnectingToConnected) {
+    socket->Connect("127.0.0.1", listener.port());
+    EXPECT_EQ(socket->RemoteHost(), "127.0.0.1");
+    EXPECT_EQ(socket->RemotePort(), listener.port());
+    EXPECT_EQ(statesUntilConnected(), (std::vector<std::int32_t>{SocketState::kConnecting, SocketState::kConnected}));
+    EXPECT_EQ(events.events, std::vector<std::string>{"Connect"});
+    EXPECT_EQ(socket->RemoteHostIP(), ""); // this path leaves it alone
+    EXPECT_EQ(socket->LocalIP(), "127.0.0.1");
+    EXPECT_GT(socket->LocalPort(), 0);
+}
+
+TEST_F(ConnectTest, ANameIsLookedUpFirstAndGivesTheRemoteNameAndAddress) {
+    socket->Connect("localhost", listener.port());
+    const std::vector<std::int32_t> states = statesUntilConnected();
+    ASSERT_EQ(states.front(), SocketState::kResolvingHost);
+    ASSERT_EQ(states.back(), SocketState::kConnected);
+    EXPECT_TRUE(std::is_sorted(states.begin(), states.end())) << "states go 4, 5, 6, 7 in order";
+    EXPECT_EQ(events.events, std::vector<std::string>{"Connect"});
+    EXPECT_EQ(socket->RemoteHost(), "localhost");
+    EXPECT_EQ(socket->RemoteHostIP(), "127.0.0.1");
+}
+
+TEST_F(ConnectTest, AFailedLookUpRaisesOnErrorAndKeepsTheSocket) {
+    socket->Connect(kUnresolvableName, listener.port());
+    EXPECT_EQ(socket->State(), SocketState::kResolvingHost);
+    ASSERT_TRUE(waitForErrors(1));
+    EXPECT_EQ(events.errors[0].number, 11001);
+    EXPECT_EQ(events.errors[0].description, "Host not found.");
+    EXPECT_EQ(events.errors[0].source, "");
+    EXPECT_EQ(socket->State(), SocketState::kError);
+    EXPECT_NE(socket->SocketHandle(), winsock::kInvalidSocket);
+}
+
+TEST_F(ConnectTest, AConnectThatFailsAfterTheLookUpLeavesTheHostResolved) {
+    socket->Connect("127.0.0.1", listener.port());
+    ASSERT_EQ(statesUntilConnected().back(), SocketState::kConnected);
+    socket->Connect("localhost"); // the socket is connected already
+    ASSERT_TRUE(waitForErrors(1));
+    EXPECT_EQ(events.errors[0].number, 10056);
+    EXPECT_EQ(events.errors[0].description, "Socket is already connected.");
+    EXPECT_EQ(events.errors[0].source, "CSocket.PostGetHostEvent");
+    EXPECT_EQ(socket->State(), SocketState::kHostResolved);
+    EXPECT_NE(socket->SocketHandle(), winsock::kInvalidSocket);
+}
+
+TEST_F(ConnectTest, ARefusedConnectionRaisesOnErrorAndReleasesTheSocket) {
+    RefusingPort refusing;
+    socket->Connect("127.0.0.1", refusing.port());
+    ASSERT_TRUE(waitForErrors(1));
+    EXPECT_EQ(events.errors[0].number, 10061);
+    EXPECT_EQ(events.errors[0].description, "Connection refused.");
+    EXPECT_EQ(events.errors[0].source, "");
+    EXPECT_EQ(socket->State(), SocketState::kError);
+    EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
+}
+
+} // namespace
