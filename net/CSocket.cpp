@@ -118,6 +118,7 @@ void CSocket::Connect(std::optional<std::string> strRemoteHost, std::optional<st
         m_lngAfterResolve = 0;
         const std::uint32_t address = winsock::inetAddr(m_remoteHost);
         if (address == winsock::kInaddrNone) {
+            checkRemotePort();
             m_state = SocketState::kResolvingHost;
             m_lngResolveRequest = 0;
             m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
@@ -484,6 +485,12 @@ void CSocket::raiseNotificationError(std::int32_t errorCode, const std::string& 
         bool cancelDisplay = false;
         m_listener->OnError(static_cast<std::int16_t>(errorCode), description, 0, source, "", 0, cancelDisplay);
     }
+}
+
+// A port out of range would fail only inside the look-up's completion, where no one
+// hears of it; it fails now instead, with the overflow error.
+void CSocket::checkRemotePort() const {
+    MSocketSupport::UnsignedToInteger(m_remotePort);
 }
 
 winsock::SocketAddressIn CSocket::socketAddress(std::uint32_t address, std::int32_t port) const {

@@ -106,6 +106,7 @@ private:
     void onClose();
     void raiseNotificationError(std::int32_t errorCode, const std::string& source);
     void connectTo(std::uint32_t address, const std::string& source);
+    void checkRemotePort() const;
     winsock::SocketAddressIn socketAddress(std::uint32_t address, std::int32_t port) const;
     void readLocalName(bool lookUpName);
 

@@ -12,6 +12,7 @@
 
 #include <unistd.h>
 
+using testing_support::failureOf;
 using testing_support::PortHolder;
 using testing_support::waitUntil;
 
@@ -112,6 +113,31 @@ TEST_F(ConnectTest, ARefusedConnectionRaisesOnErrorAndReleasesTheSocket) {
     EXPECT_EQ(events.errors[0].source, "");
     EXPECT_EQ(socket->State(), SocketState::kError);
     EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
+}
+
+TEST_F(ConnectTest, ConnectRefusesAMissingHostAndAPortOutOfRangeBeforeAnyLookUp) {
+    struct Case {
+        std::optional<std::string> host;
+        std::int32_t port;
+        std::int32_t number;
+        std::string description;
+    };
+    const std::vector<Case> cases = {
+        {std::nullopt, 80, 10049, "Cannot assign requested address."},
+        {"127.0.0.1", 65536, kOverflowError, kOverflowDescription},
+        {"localhost", 65536, kOverflowError, kOverflowDescription},
+        {"localhost", -1, kOverflowError, kOverflowDescription},
+    };
+    for (const auto& [host, port, number, description] : cases) {
+        SCOPED_TRACE(host.value_or("(none)") + ":" + std::to_string(port));
+        socket->CloseSocket();
+        const RuntimeError error = failureOf([&] { socket->Connect(host, port); });
+        EXPECT_EQ(error.number(), number);
+        EXPECT_EQ(error.description(), description);
+        EXPECT_EQ(error.source(), "CSocket.Connect");
+        EXPECT_NE(socket->State(), SocketState::kResolvingHost);
+        EXPECT_EQ(MSocketSupport::PendingLookupCount(), 0u);
+    }
 }
 
 } // namespace
