@@ -271,6 +271,10 @@ void CSocket::ReadBufferSizes() {
 
 void CSocket::DestroySocket() {
     m_strReceived.clear();
+    // A pending look-up would connect or send on this socket once it completes, and
+    // its completion is lost if the message window goes with the socket: drop it.
+    MSocketSupport::CancelResolve(*this);
+    m_lngResolveRequest = 0;
     if (m_socketHandle == winsock::kInvalidSocket) {
         return;
     }

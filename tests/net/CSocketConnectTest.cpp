@@ -140,4 +140,42 @@ TEST_F(ConnectTest, ConnectRefusesAMissingHostAndAPortOutOfRangeBeforeAnyLookUp)
     }
 }
 
+// With or without another registered socket keeping the message window alive, the
+// first look-up of a refused second Connect never reaches the object.
+TEST_F(ConnectTest, ASecondLookUpIsRefusedAndTheFirstOneIsDropped) {
+    for (const bool windowKeptAlive : {true, false}) {
+        SCOPED_TRACE(windowKeptAlive);
+        auto bystander = CSocket::create();
+        if (windowKeptAlive) {
+            bystander->Listen();
+        }
+        socket->CloseSocket();
+        events.events.clear();
+        socket->Connect(kUnresolvableName, listener.port());
+        const RuntimeError error = failureOf([&] { socket->Connect("localhost"); });
+        EXPECT_EQ(error.number(), 10037);
+        EXPECT_EQ(error.description(), "Operation already in progress.");
+        EXPECT_EQ(error.source(), "CSocket.Connect");
+        EXPECT_EQ(socket->State(), SocketState::kResolvingHost);
+        EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
+
+        ASSERT_TRUE(waitUntil([] { return MSocketSupport::PendingLookupCount() == 0; }));
+        socket->Connect("localhost", listener.port()); // a new look-up is taken at once
+        EXPECT_EQ(statesUntilConnected().back(), SocketState::kConnected);
+        EXPECT_EQ(events.events, std::vector<std::string>{"Connect"});
+    }
+}
+
+TEST_F(ConnectTest, ClosingWhileTheNameIsLookedUpDropsTheLookUp) {
+    socket->Connect("localhost", listener.port());
+    socket->CloseSocket();
+    EXPECT_EQ(socket->State(), SocketState::kClosed);
+    socket->Connect("127.0.0.1", listener.port());
+    ASSERT_EQ(statesUntilConnected().back(), SocketState::kConnected);
+    ASSERT_TRUE(waitUntil([] { return MSocketSupport::PendingLookupCount() == 0; }));
+    EXPECT_EQ(events.events, std::vector<std::string>{"Connect"});
+    EXPECT_EQ(socket->State(), SocketState::kConnected);
+    EXPECT_EQ(socket->RemoteHostIP(), "");
+}
+
 } // namespace
