@@ -178,4 +178,18 @@ TEST_F(ConnectTest, ClosingWhileTheNameIsLookedUpDropsTheLookUp) {
     EXPECT_EQ(socket->RemoteHostIP(), "");
 }
 
+// A look-up the object did not start through its own Connect or send changes
+// nothing, whether it succeeds or fails.
+TEST_F(ConnectTest, ALookUpTheObjectIsNotWaitingForChangesNothing) {
+    socket->Listen();
+    for (const char* name : {"localhost", kUnresolvableName}) {
+        SCOPED_TRACE(name);
+        ASSERT_NE(MSocketSupport::ResolveHost(name, *socket), 0);
+        ASSERT_TRUE(waitUntil([] { return MSocketSupport::PendingLookupCount() == 0; }));
+        EXPECT_EQ(socket->State(), SocketState::kListening);
+        EXPECT_EQ(socket->RemoteHost(), "");
+        EXPECT_TRUE(events.events.empty());
+    }
+}
+
 } // namespace
