@@ -304,8 +304,7 @@ void CSocket::SendFromBuffer() {
         sent = winsock::sendTo(m_socketHandle, m_strSendPending.data(), length, 0,
                                socketAddress(winsock::inetAddr(m_remoteHostIP), m_remotePort));
     } else {
-        m_lngAfterResolve = 1;
-        m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
+        resolveBeforeSending();
     }
     if (sent == winsock::kSocketError) {
         if (winsock::lastError() == winsock::kWsaEWouldBlock) {
@@ -324,6 +323,21 @@ void CSocket::SendFromBuffer() {
     if (m_listener) {
         m_listener->OnSendProgress(sent, static_cast<std::int32_t>(m_strSendPending.size()));
     }
+}
+
+// Datagrams to a name wait for one look-up: the value pending when it completes goes
+// out. A look-up that cannot start is reported rather than leaving the value stranded.
+void CSocket::resolveBeforeSending() {
+    if (m_lngAfterResolve == 1 && MSocketSupport::IsResolving(*this)) {
+        return;
+    }
+    checkRemotePort();
+    const std::int32_t request = MSocketSupport::ResolveHost(m_remoteHost, *this);
+    if (request == 0) {
+        raiseCurrentError();
+    }
+    m_lngAfterResolve = 1;
+    m_lngResolveRequest = request;
 }
 
 std::int32_t CSocket::RecvToBuffer() {

@@ -98,6 +98,7 @@ private:
                         std::optional<std::int32_t> maxLen);
     void DestroySocket();
     void SendFromBuffer();
+    void resolveBeforeSending();
 
     void onRead();
     void onWrite();

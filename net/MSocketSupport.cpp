@@ -254,6 +254,10 @@ void CancelResolve(const CSocket& object) {
     service.buffers.erase(&object);
 }
 
+bool IsResolving(const CSocket& object) {
+    return state().buffers.count(&object) != 0;
+}
+
 std::string GetErrorDescription(std::int32_t number) {
     static const std::map<std::int32_t, const char*> texts = {
         {10004, "Interrupted function call."},
