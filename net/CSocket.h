@@ -106,7 +106,6 @@ private:
     void onConnect();
     void onClose();
     void raiseNotificationError(std::int32_t errorCode, const std::string& source);
-    void connectTo(std::uint32_t address, const std::string& source);
     void checkRemotePort() const;
     winsock::SocketAddressIn socketAddress(std::uint32_t address, std::int32_t port) const;
     void readLocalName(bool lookUpName);
