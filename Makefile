@@ -1,7 +1,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test screenshot clean
+.PHONY: all deps build run test screenshot package clean
 
 all: build
 
@@ -20,6 +20,9 @@ test: build
 
 screenshot: build
 	scripts/about-screenshot $(BUILD_DIR)/tools/about_screenshot
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)
