@@ -1,7 +1,7 @@
 BUILD_DIR := build
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test screenshot clean
+.PHONY: all deps build run test screenshot package clean
 
 all: build
 
@@ -18,9 +18,14 @@ run: build
 test: build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) --timeout 600
 
-# Runs the desktop test and keeps its picture of the window for the README.
+# The About box, and the main window as the desktop test sees it, for the README.
 screenshot: build
-	tests/desktop/desktop-tray-test.sh $(BUILD_DIR)/quillet $(BUILD_DIR)/tests/desktop/grab_window docs/screenshot.png
+	scripts/about-screenshot $(BUILD_DIR)/tools/about_screenshot
+	tests/e2e/private-network tests/desktop/desktop-tray-test.sh \
+		$(BUILD_DIR)/quillet $(BUILD_DIR)/tests/desktop/grab_window docs/screenshot.png
+
+package: build
+	cd $(BUILD_DIR) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD_DIR)

@@ -6,6 +6,8 @@
 #include "ProductIcon.h"
 #include "QuestionBox.h"
 #include "SystemTrayIcon.h"
+#include "Twips.h"
+#include "frmAbout.h"
 #include "numbers.h"
 
 #include <QApplication>
@@ -14,7 +16,6 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -22,7 +23,6 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 constexpr int kMaxLogLines = 200;  // more than this is cut back...
 constexpr int kKeptLogLines = 100; // ...to the newest this many
 const QString kLineBreak = QStringLiteral("\r\n");
@@ -34,10 +34,6 @@ const QString kTutorialTitle = QStringLiteral("Confirmation Required");
 const QString kTutorialQuestion = QStringLiteral("This action requires an Internet connection.  Continue?");
 const QColor kDarkRed(192, 0, 0);
 const QColor kBlue(0, 0, 255);
-
-QRect twips(int left, int top, int width, int height) {
-    return QRect(left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel);
-}
 
 template <typename Widget> Widget* place(Widget* widget, const char* name, const QRect& geometry) {
     widget->setObjectName(QLatin1String(name));
@@ -147,22 +143,23 @@ void frmMain::createWindow() {
 void frmMain::createControls() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
-    client->setFixedSize(twips(0, 0, 4110, 4095).size());
+    client->setFixedSize(twipsRect(0, 0, 4110, 4095).size());
 
-    Label1 = label(client, "Label1", QStringLiteral("Quillet Tarn"), twips(240, 120, 3615, 375), Qt::AlignHCenter);
-    lblIP = label(client, "lblIP", QStringLiteral("Label2"), twips(240, 480, 3615, 255), Qt::AlignHCenter);
-    txtOutput = place(new QPlainTextEdit(client), "txtOutput", twips(120, 960, 3855, 1695));
+    Label1 = label(client, "Label1", QStringLiteral("Quillet Tarn"), twipsRect(240, 120, 3615, 375), Qt::AlignHCenter);
+    lblIP = label(client, "lblIP", QStringLiteral("Label2"), twipsRect(240, 480, 3615, 255), Qt::AlignHCenter);
+    txtOutput = place(new QPlainTextEdit(client), "txtOutput", twipsRect(120, 960, 3855, 1695));
 
-    framMain = place(new QFrame(client), "framMain", twips(120, 2760, 3855, 1215));
-    Label2 = label(framMain, "Label2", QStringLiteral("Tot Requests:"), twips(120, 240, 1095, 255));
-    lblConnections = label(framMain, "lblConnections", QStringLiteral("0"), twips(1200, 240, 495, 255), Qt::AlignRight);
-    Label3 = label(framMain, "Label3", QStringLiteral("Bytes Sent:"), twips(1920, 240, 855, 255));
-    lblSent = label(framMain, "lblSent", QStringLiteral("0"), twips(2880, 240, 855, 255), Qt::AlignRight);
-    Line1 = place(new QFrame(framMain), "Line1", twips(120, 480, 3600, 15));
-    cmdPause = place(new QPushButton(kPauseCaption, framMain), "cmdPause", twips(120, 600, 1335, 495));
-    cmdExit = place(new QPushButton(QStringLiteral("E&xit"), framMain), "cmdExit", twips(2400, 600, 1335, 495));
+    framMain = place(new QFrame(client), "framMain", twipsRect(120, 2760, 3855, 1215));
+    Label2 = label(framMain, "Label2", QStringLiteral("Tot Requests:"), twipsRect(120, 240, 1095, 255));
+    lblConnections =
+        label(framMain, "lblConnections", QStringLiteral("0"), twipsRect(1200, 240, 495, 255), Qt::AlignRight);
+    Label3 = label(framMain, "Label3", QStringLiteral("Bytes Sent:"), twipsRect(1920, 240, 855, 255));
+    lblSent = label(framMain, "lblSent", QStringLiteral("0"), twipsRect(2880, 240, 855, 255), Qt::AlignRight);
+    Line1 = place(new QFrame(framMain), "Line1", twipsRect(120, 480, 3600, 15));
+    cmdPause = place(new QPushButton(kPauseCaption, framMain), "cmdPause", twipsRect(120, 600, 1335, 495));
+    cmdExit = place(new QPushButton(QStringLiteral("E&xit"), framMain), "cmdExit", twipsRect(2400, 600, 1335, 495));
     // Below the client area's bottom edge: never seen, but it still shows the received count.
-    lblReceived = label(client, "lblReceived", QStringLiteral("Label2"), twips(360, 6120, 1575, 255));
+    lblReceived = label(client, "lblReceived", QStringLiteral("Label2"), twipsRect(360, 6120, 1575, 255));
 
     setTabOrder(txtOutput, cmdPause);
     setTabOrder(cmdPause, cmdExit);
@@ -340,12 +337,8 @@ void frmMain::mnuView_Click() {
     }
 }
 
-// A plain box names the program until the About box of its own takes this place.
 void frmMain::mnuAbout_Click() {
-    if (hasDisplay()) {
-        QMessageBox::about(this, QStringLiteral("About Quillet"),
-                           QStringLiteral("Quillet %1").arg(QCoreApplication::applicationVersion()));
-    }
+    frmAbout::showModal(this);
 }
 
 // The unload, on every way out: the tray icon goes, whether or not one is shown.

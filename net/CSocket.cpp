@@ -118,6 +118,7 @@ void CSocket::Connect(std::optional<std::string> strRemoteHost, std::optional<st
         m_lngAfterResolve = 0;
         const std::uint32_t address = winsock::inetAddr(m_remoteHost);
         if (address == winsock::kInaddrNone) {
+            checkRemotePort();
             m_state = SocketState::kResolvingHost;
             m_lngResolveRequest = 0;
             m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
@@ -270,6 +271,10 @@ void CSocket::ReadBufferSizes() {
 
 void CSocket::DestroySocket() {
     m_strReceived.clear();
+    // A pending look-up would connect or send on this socket once it completes, and
+    // its completion is lost if the message window goes with the socket: drop it.
+    MSocketSupport::CancelResolve(*this);
+    m_lngResolveRequest = 0;
     if (m_socketHandle == winsock::kInvalidSocket) {
         return;
     }
@@ -299,8 +304,7 @@ void CSocket::SendFromBuffer() {
         sent = winsock::sendTo(m_socketHandle, m_strSendPending.data(), length, 0,
                                socketAddress(winsock::inetAddr(m_remoteHostIP), m_remotePort));
     } else {
-        m_lngAfterResolve = 1;
-        m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
+        resolveBeforeSending();
     }
     if (sent == winsock::kSocketError) {
         if (winsock::lastError() == winsock::kWsaEWouldBlock) {
@@ -319,6 +323,21 @@ void CSocket::SendFromBuffer() {
     if (m_listener) {
         m_listener->OnSendProgress(sent, static_cast<std::int32_t>(m_strSendPending.size()));
     }
+}
+
+// Datagrams to a name wait for one look-up: the value pending when it completes goes
+// out. A look-up that cannot start is reported rather than leaving the value stranded.
+void CSocket::resolveBeforeSending() {
+    if (m_lngAfterResolve == 1 && MSocketSupport::IsResolving(*this)) {
+        return;
+    }
+    checkRemotePort();
+    const std::int32_t request = MSocketSupport::ResolveHost(m_remoteHost, *this);
+    if (request == 0) {
+        raiseCurrentError();
+    }
+    m_lngAfterResolve = 1;
+    m_lngResolveRequest = request;
 }
 
 std::int32_t CSocket::RecvToBuffer() {
@@ -484,6 +503,12 @@ void CSocket::raiseNotificationError(std::int32_t errorCode, const std::string& 
         bool cancelDisplay = false;
         m_listener->OnError(static_cast<std::int16_t>(errorCode), description, 0, source, "", 0, cancelDisplay);
     }
+}
+
+// A port out of range would fail only inside the look-up's completion, where no one
+// hears of it; it fails now instead, with the overflow error.
+void CSocket::checkRemotePort() const {
+    MSocketSupport::UnsignedToInteger(m_remotePort);
 }
 
 winsock::SocketAddressIn CSocket::socketAddress(std::uint32_t address, std::int32_t port) const {

@@ -98,6 +98,7 @@ private:
                         std::optional<std::int32_t> maxLen);
     void DestroySocket();
     void SendFromBuffer();
+    void resolveBeforeSending();
 
     void onRead();
     void onWrite();
@@ -105,7 +106,7 @@ private:
     void onConnect();
     void onClose();
     void raiseNotificationError(std::int32_t errorCode, const std::string& source);
-    void connectTo(std::uint32_t address, const std::string& source);
+    void checkRemotePort() const;
     winsock::SocketAddressIn socketAddress(std::uint32_t address, std::int32_t port) const;
     void readLocalName(bool lookUpName);
 

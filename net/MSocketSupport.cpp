@@ -20,6 +20,7 @@ struct SocketSupportAccess {
                                  std::string& hostName, std::int32_t& errorCode) {
         object.PostGetHostEvent(requestID, hostAddress, hostName, errorCode);
     }
+    static std::int32_t pendingRequest(const CSocket& object) { return object.m_lngResolveRequest; }
 };
 
 namespace MSocketSupport {
@@ -125,6 +126,11 @@ void deliverLookupCompletion(win::WParam wParam, win::LParam lParam) {
     const std::unique_ptr<char[]> block = std::move(buffer->second);
     service.buffers.erase(buffer);
     service.resolutions.erase(resolution);
+    // A failed look-up reaches the object without its request handle, so the object
+    // cannot tell a stale failure from its own: only the one it waits for goes on.
+    if (SocketSupportAccess::pendingRequest(*object) != requestID) {
+        return;
+    }
 
     std::int32_t error = static_cast<std::int32_t>(static_cast<std::uint32_t>(lParam) >> 16);
     if (error != 0) {
@@ -246,6 +252,10 @@ void CancelResolve(const CSocket& object) {
         }
     }
     service.buffers.erase(&object);
+}
+
+bool IsResolving(const CSocket& object) {
+    return state().buffers.count(&object) != 0;
 }
 
 std::string GetErrorDescription(std::int32_t number) {

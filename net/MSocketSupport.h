@@ -31,6 +31,7 @@ bool UnregisterSocket(winsock::Socket handle);
 std::int32_t ResolveHost(const std::string& hostName, CSocket& object);
 // Forgets the object's pending look-up, if any: nothing reaches it afterwards.
 void CancelResolve(const CSocket& object);
+bool IsResolving(const CSocket& object);
 
 std::string GetErrorDescription(std::int32_t number);
 std::string StringFromPointer(const char* address);

@@ -20,6 +20,8 @@ public:
     Socket handle() const { return m_handle; }
     int descriptor() const { return m_descriptor; }
     bool isStream() const { return m_type == kSockStream; }
+    bool isConnecting() const { return m_connecting; }
+    bool isConnected() const { return m_connected; }
 
     void select(win::WindowHandle window, win::MessageId message, std::int32_t events);
     void markListening();

@@ -212,6 +212,11 @@ int connect(Socket socket, const SocketAddressIn& address) {
     if (entry == nullptr) {
         return kSocketError;
     }
+    // Linux answers 0 to the first connect after a non-blocking one has completed;
+    // Windows Sockets says the socket is busy or already connected.
+    if (entry->isStream() && (entry->isConnecting() || entry->isConnected())) {
+        return fail(entry->isConnecting() ? kWsaEAlready : kWsaEIsConnected);
+    }
     const sockaddr_in posix = toPosix(address);
     const int result = ::connect(entry->descriptor(), reinterpret_cast<const sockaddr*>(&posix), sizeof(posix));
     const int connectError = result == 0 ? 0 : errno;
@@ -223,7 +228,7 @@ int connect(Socket socket, const SocketAddressIn& address) {
     // connect notification, also when loopback settles it inside the call.
     switch (connectError) {
     case EINPROGRESS: entry->connectStarted(); break;
-    case 0:
+    case 0: entry->connectFinished(0); break;
     case ECONNREFUSED:
     case ETIMEDOUT:
     case ECONNRESET: entry->connectFinished(errorFromErrno(connectError)); break;

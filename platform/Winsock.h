@@ -52,6 +52,7 @@ constexpr int kWsaEAddressInUse = 10048;
 constexpr int kWsaEAddressNotAvailable = 10049;
 constexpr int kWsaEConnectionReset = 10054;
 constexpr int kWsaENoBuffers = 10055;
+constexpr int kWsaEIsConnected = 10056;
 constexpr int kWsaENotConnected = 10057;
 constexpr int kWsaEShutdown = 10058;
 constexpr int kWsaEConnectionRefused = 10061;

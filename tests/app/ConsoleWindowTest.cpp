@@ -174,3 +174,21 @@ TEST_F(ConsoleWindowTest, FocusStartsInTheLogAndTabMovesToPauseThenExitThenBack)
     }
     EXPECT_EQ(visited, (QStringList{"txtOutput", "cmdPause", "cmdExit", "txtOutput"}));
 }
+
+TEST_F(ConsoleWindowTest, AboutOpensTheAboutBoxModallyOverTheWindow) {
+    showActive();
+    QString shownClass;
+    const QWidget* shownOver = nullptr;
+    QTimer closer; // runs inside the About box's own event loop
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            shownClass = QString::fromLatin1(modal->metaObject()->className());
+            shownOver = modal->parentWidget();
+            modal->close();
+        }
+    });
+    closer.start(10);
+    control<QAction>("mnuAbout")->trigger();
+    EXPECT_EQ(shownClass, "frmAbout");
+    EXPECT_EQ(shownOver, form.get());
+}

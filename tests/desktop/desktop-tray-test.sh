@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # The program on a real X desktop (Xvfb, the openbox window manager, the trayer tray):
 # minimizing hides the window and shows one tray icon; a double-click on the icon brings the
-# window back and removes the icon. Saves a screenshot of the window on the way.
-# Usage: desktop-tray-test.sh QUILLET GRAB-WINDOW SCREENSHOT.png
+# window back in front and removes the icon, and so does Show on the icon's right-click menu.
+# Saves a screenshot of the window on the way.
+# Usage: tests/e2e/private-network desktop-tray-test.sh QUILLET GRAB-WINDOW SCREENSHOT.png
 #
 # The program looks up its public address at start-up when the machine seems online, so the
-# whole desktop runs in a network namespace of its own with only loopback up: nothing it does
-# can reach another machine, and its port 10325 is the namespace's own.
+# whole desktop must run in a network namespace of its own with only loopback up: nothing it
+# does can reach another machine, and its port 10325 is the namespace's own.
 set -euo pipefail
 
 readonly kDeadlineSeconds=20
@@ -16,30 +17,18 @@ fail() {
     exit 1
 }
 
-if [ "${QUILLET_DESKTOP_NAMESPACE:-}" != 1 ]; then
-    [ $# -eq 3 ] || fail "usage: $0 QUILLET GRAB-WINDOW SCREENSHOT.png"
-    for tool in Xvfb openbox trayer xdotool xwininfo xprop ip unshare; do
-        command -v "$tool" >/dev/null || fail "$tool is missing (make deps installs it)"
-    done
-    export QUILLET_DESKTOP_NAMESPACE=1
-    if unshare -n true 2>/dev/null; then
-        exec unshare -n -- "$0" "$@"
-    elif unshare -rn true 2>/dev/null; then
-        exec unshare -rn -- "$0" "$@"
-    fi
-    fail "cannot make a private network namespace (unshare -n and unshare -rn both failed);" \
-        "the program must not run where it could reach the network"
+[ $# -eq 3 ] || fail "usage: tests/e2e/private-network $0 QUILLET GRAB-WINDOW SCREENSHOT.png"
+if ip -o link show | grep -v ': lo:' | grep -q .; then
+    fail "refusing to run where the program could reach the network: run me through tests/e2e/private-network"
 fi
+for tool in Xvfb openbox trayer xdotool xwininfo xprop; do
+    command -v "$tool" >/dev/null || fail "$tool is missing (make deps installs it)"
+done
 
 quillet=$1
 grab_window=$2
 screenshot=$3
 started=$SECONDS
-
-ip link set lo up
-if ip -o link show | grep -v ': lo:' | grep -q 'state UP'; then
-    fail "the namespace has a network interface other than loopback"
-fi
 
 work=$(mktemp -d)
 pids=()

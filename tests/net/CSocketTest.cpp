@@ -2,11 +2,14 @@
 #include "MSocketSupport.h"
 #include "RecordingListener.h"
 #include "RuntimeError.h"
+#include "SocketTestSupport.h"
 #include "support/EventLoop.h"
 #include "support/LoopbackPeer.h"
 
 #include <gtest/gtest.h>
 
+using testing_support::boundPort;
+using testing_support::failureOf;
 using testing_support::LoopbackPeer;
 using testing_support::PortHolder;
 using testing_support::spinFor;
@@ -14,22 +17,6 @@ using testing_support::waitUntil;
 using namespace std::chrono_literals;
 
 namespace {
-
-std::uint16_t boundPort(const CSocket& socket) {
-    winsock::SocketAddressIn address;
-    winsock::getSockName(socket.SocketHandle(), address);
-    return winsock::networkToHost16(address.port);
-}
-
-template <typename Operation> RuntimeError failureOf(Operation&& operation) {
-    try {
-        operation();
-    } catch (const RuntimeError& error) {
-        return error;
-    }
-    ADD_FAILURE() << "no error was raised";
-    return RuntimeError({});
-}
 
 // A listening object and, once a station connects, a second object that accepted it.
 class ConnectedPairTest : public ::testing::Test {

@@ -3,21 +3,17 @@
 #include "MSocketSupport.h"
 #include "RecordingListener.h"
 #include "RuntimeError.h"
+#include "SocketTestSupport.h"
 #include "support/EventLoop.h"
 #include "support/LoopbackPeer.h"
 
 #include <gtest/gtest.h>
 
+using testing_support::boundPort;
 using testing_support::LoopbackPeer;
 using testing_support::waitUntil;
 
 namespace {
-
-std::uint16_t boundPort(const CSocket& socket) {
-    winsock::SocketAddressIn address;
-    winsock::getSockName(socket.SocketHandle(), address);
-    return winsock::networkToHost16(address.port);
-}
 
 class ServiceCycleTest : public ::testing::Test {
 protected:

@@ -165,6 +165,23 @@ TEST_F(WinsockTest, ANonBlockingConnectCompletesThroughItsNotification) {
     EXPECT_LT(find(client, winsock::kFdConnect), find(client, winsock::kFdWrite)); // connect comes first
 }
 
+TEST_F(WinsockTest, ASecondConnectIsRefusedWhileTheFirstIsUnderWayAndOnceItHasSucceeded) {
+    const winsock::Socket listener = open();
+    const std::uint16_t port = listenOnEphemeralPort(listener);
+    const winsock::Socket client = open();
+    select(client);
+    ASSERT_EQ(winsock::connect(client, loopback(port)), winsock::kSocketError);
+    ASSERT_EQ(winsock::lastError(), winsock::kWsaEWouldBlock);
+    ASSERT_EQ(winsock::connect(client, loopback(port)), winsock::kSocketError);
+    EXPECT_EQ(winsock::lastError(), winsock::kWsaEAlready);
+    ASSERT_TRUE(waitUntil([&] { return count(client, winsock::kFdWrite) == 1; }));
+    ASSERT_EQ(winsock::connect(client, loopback(port)), winsock::kSocketError);
+    EXPECT_EQ(winsock::lastError(), winsock::kWsaEIsConnected);
+    spinFor(30ms);
+    ASSERT_EQ(count(client, winsock::kFdConnect), 1);
+    EXPECT_EQ(find(client, winsock::kFdConnect)->error, 0);
+}
+
 TEST_F(WinsockTest, ARefusedConnectIsReportedWithConnectionRefused) {
     const winsock::Socket bound = open(); // holds a port where nothing listens
     winsock::bind(bound, loopback(0));

@@ -1,6 +1,7 @@
 #include "support/LoopbackPeer.h"
 
 #include "support/EventLoop.h"
+#include "support/LoopbackAddress.h"
 
 #include <arpa/inet.h>
 #include <cerrno>
@@ -11,19 +12,9 @@
 
 namespace testing_support {
 
-namespace {
-sockaddr_in loopback(std::uint16_t port) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return address;
-}
-} // namespace
-
 std::unique_ptr<LoopbackPeer> LoopbackPeer::connectTo(std::uint16_t port) {
     const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in address = loopback(port);
+    const sockaddr_in address = loopbackAddress(port);
     if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
         ::close(descriptor);
         return nullptr;
@@ -93,16 +84,61 @@ bool LoopbackPeer::waitForBytes(std::size_t count, std::chrono::milliseconds dea
         deadline);
 }
 
-PortHolder::PortHolder() : m_descriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    sockaddr_in address = loopback(0);
-    ::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline) {
+    std::string reply;
+    waitUntil(
+        [&] {
+            auto station = LoopbackPeer::connectTo(port);
+            if (!station || !station->waitForEnd(std::chrono::seconds(2))) {
+                return false;
+            }
+            reply = station->received();
+            return !reply.empty();
+        },
+        deadline);
+    return reply;
+}
+
+PortHolder::PortHolder()
+    : m_descriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), m_port(bindToLoopback(m_descriptor)) {
     ::listen(m_descriptor, 5);
+}
+
+PortHolder::~PortHolder() {
+    ::close(m_descriptor);
+}
+
+namespace {
+int reusableSocket() {
+    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const int on = 1;
+    ::setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
+    return descriptor;
+}
+} // namespace
+
+ReservedPort::ReservedPort() : m_descriptor(reusableSocket()) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    ::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     socklen_t length = sizeof(address);
     ::getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&address), &length);
     m_port = ntohs(address.sin_port);
 }
 
-PortHolder::~PortHolder() {
+ReservedPort::~ReservedPort() {
+    ::close(m_descriptor);
+}
+
+RivalListener::RivalListener(std::uint16_t port) : m_descriptor(reusableSocket()) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    m_listening = ::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                  ::listen(m_descriptor, 5) == 0;
+}
+
+RivalListener::~RivalListener() {
     ::close(m_descriptor);
 }
 

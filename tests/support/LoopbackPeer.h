@@ -42,6 +42,10 @@ private:
     bool m_wasReset = false;
 };
 
+// What a station asking 127.0.0.1:port gets, retrying the way real stations do while
+// nothing listens or its connection is dropped unanswered; empty at the deadline.
+std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline = std::chrono::seconds(5));
+
 // A plain TCP listener on 127.0.0.1 and an ephemeral port, holding the port for tests
 // that need it taken.
 class PortHolder {
@@ -55,6 +59,36 @@ public:
 private:
     int m_descriptor = -1;
     std::uint16_t m_port = 0;
+};
+
+// Reserves an ephemeral port for a server under test: the socket is bound with
+// SO_REUSEADDR but never listens, so the server can bind and listen on the port
+// while nobody else is handed it.
+class ReservedPort {
+public:
+    ReservedPort();
+    ~ReservedPort();
+    ReservedPort(const ReservedPort&) = delete;
+    ReservedPort& operator=(const ReservedPort&) = delete;
+    std::uint16_t port() const { return m_port; }
+
+private:
+    int m_descriptor = -1;
+    std::uint16_t m_port = 0;
+};
+
+// A second listener taking an already reserved port, as another program would.
+class RivalListener {
+public:
+    explicit RivalListener(std::uint16_t port);
+    ~RivalListener();
+    RivalListener(const RivalListener&) = delete;
+    RivalListener& operator=(const RivalListener&) = delete;
+    bool listening() const { return m_listening; }
+
+private:
+    int m_descriptor = -1;
+    bool m_listening = false;
 };
 
 } // namespace testing_support

@@ -1,5 +1,6 @@
 #include "ProductIcon.h"
 
+// Rendered from icons/quillet.svg and built in as Qt resources.
 QIcon productIcon() {
     QIcon icon;
     for (const int size : {16, 32, 48}) {

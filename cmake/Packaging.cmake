@@ -1,0 +1,34 @@
+# What `cmake --install` puts on the system, and the Debian package built from it.
+include(GNUInstallDirs)
+
+set(QUILLET_APP_ID com.example.Quillet)
+
+install(TARGETS quillet RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES packaging/${QUILLET_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES packaging/${QUILLET_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ui/icons/quillet.svg DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps
+    RENAME ${QUILLET_APP_ID}.svg)
+foreach(size 16 32 48)
+    install(FILES ui/icons/quillet-${size}.png DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+        RENAME ${QUILLET_APP_ID}.png)
+endforeach()
+# Shipped for offices that want the server at login; copied into ~/.config/autostart by hand.
+install(FILES packaging/quillet-autostart.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/quillet/autostart)
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME quillet)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "Brindle")
+set(CPACK_PACKAGE_CONTACT "Quillet maintainers <quillet@example.com>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Time server for networked time-clock stations")
+set(CPACK_PACKAGE_DESCRIPTION "Quillet answers every time-clock station that connects to TCP port 10325 \
+with this computer's local date and time as twelve digits, then closes the connection.")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_SECTION net)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.example.com/quillet/")
+# Library dependencies come from the binary; the platform plugins and the fonts the
+# window asks for by name are not linked, so they are declared here.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+include(CPack)

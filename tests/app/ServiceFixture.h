@@ -1,0 +1,53 @@
+#pragma once
+
+#include "frmMain.h"
+#include "numbers.h"
+#include "support/EventLoop.h"
+#include "support/LoopbackPeer.h"
+#include "support/QtPrinters.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <memory>
+
+// A real frmMain serving on a reserved loopback port, with a clock the test sets and
+// a fixed local address in place of address discovery.
+class ServiceFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        numbers::TotalRequests = numbers::TotalBytesReceived = numbers::TotalBytesSent = 0;
+        frmMain::Setup setup;
+        setup.port = reserved.port();
+        setup.clock = [this] { return clock(); };
+        setup.localAddress = [this] { return localAddress; };
+        form = std::make_unique<frmMain>(setup);
+    }
+
+    void load() { form->Form_Load(); }
+
+    QString text(const char* name) const { return form->findChild<QLabel*>(QLatin1String(name))->text(); }
+    QPushButton* button(const char* name) const { return form->findChild<QPushButton*>(QLatin1String(name)); }
+    QTimer* timer() const { return form->findChild<QTimer*>(QStringLiteral("Timer1")); }
+    QStringList logLines() const { return form->logText().split(QStringLiteral("\r\n")); }
+    QString lastLogLine() const { return logLines().last(); }
+    bool logEndsWith(const QString& text) const { return lastLogLine().endsWith(text); }
+
+    std::string requestTime() { return testing_support::requestReply(reserved.port()); }
+
+    // Connects once the service listens (a tick may have just closed it).
+    std::unique_ptr<testing_support::LoopbackPeer> connectStation() {
+        std::unique_ptr<testing_support::LoopbackPeer> station;
+        testing_support::waitUntil([&] {
+            station = testing_support::LoopbackPeer::connectTo(reserved.port());
+            return station != nullptr;
+        });
+        return station;
+    }
+
+    testing_support::ReservedPort reserved;
+    std::function<QDateTime()> clock = [] { return QDateTime(QDate(2026, 3, 1), QTime(9, 5, 7)); };
+    std::string localAddress = "192.0.2.10";
+    std::unique_ptr<frmMain> form;
+};

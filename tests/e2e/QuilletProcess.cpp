@@ -1,0 +1,58 @@
+#include "QuilletProcess.h"
+
+#include "support/EventLoop.h"
+
+#include <QProcessEnvironment>
+#include <csignal>
+
+QuilletProcess::QuilletProcess(const QStringList& environment) {
+    QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
+    variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    for (const QString& entry : environment) {
+        variables.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
+    }
+    m_process.setProcessEnvironment(variables);
+    m_process.start(QStringLiteral(QUILLET_BINARY), {});
+    m_process.waitForStarted();
+}
+
+QuilletProcess::~QuilletProcess() {
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.kill();
+        m_process.waitForFinished();
+    }
+}
+
+void QuilletProcess::collect() {
+    m_output += QString::fromLocal8Bit(m_process.readAllStandardOutput());
+    m_errors += QString::fromLocal8Bit(m_process.readAllStandardError());
+}
+
+bool QuilletProcess::waitForLogLine(const QString& text, std::chrono::milliseconds deadline) {
+    return testing_support::waitUntil(
+        [&] {
+            collect();
+            return m_output.contains(text);
+        },
+        deadline);
+}
+
+bool QuilletProcess::waitForExit(std::chrono::milliseconds deadline) {
+    const bool exited = testing_support::waitUntil([&] { return m_process.state() == QProcess::NotRunning; }, deadline);
+    collect();
+    return exited;
+}
+
+QStringList QuilletProcess::logLines() {
+    collect();
+    return m_output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+QString QuilletProcess::standardError() {
+    collect();
+    return m_errors;
+}
+
+void QuilletProcess::sendSignal(int signal) {
+    ::kill(static_cast<pid_t>(m_process.processId()), signal);
+}

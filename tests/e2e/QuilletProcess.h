@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+// The real build/quillet, started headless as its own process. Its standard output
+// carries the activity log, one line per entry.
+class QuilletProcess {
+public:
+    static constexpr std::uint16_t kPort = 10325;
+
+    // Starts the program; extra environment entries as "NAME=value".
+    explicit QuilletProcess(const QStringList& environment = {});
+    ~QuilletProcess();
+    QuilletProcess(const QuilletProcess&) = delete;
+    QuilletProcess& operator=(const QuilletProcess&) = delete;
+
+    // Spins the event loop until a log line contains the text; false at the deadline.
+    bool waitForLogLine(const QString& text, std::chrono::milliseconds deadline = std::chrono::seconds(10));
+    bool waitForListening() { return waitForLogLine(QStringLiteral("] Listening")); }
+    bool waitForExit(std::chrono::milliseconds deadline = std::chrono::seconds(10));
+
+    QStringList logLines();
+    QString standardError();
+    int exitCode() const { return m_process.exitCode(); }
+    bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
+    qint64 pid() const { return m_process.processId(); }
+    void sendSignal(int signal);
+
+private:
+    void collect();
+
+    QProcess m_process;
+    QString m_output;
+    QString m_errors;
+};

@@ -1,0 +1,64 @@
+#include "QuilletProcess.h"
+
+#include "support/LoopbackPeer.h"
+#include "support/QtPrinters.h"
+
+#include <QDateTime>
+#include <QRegularExpression>
+#include <csignal>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QRegularExpression kStamp(QStringLiteral(R"(^\[\d{4}\.\d{2}\.\d{2} \d{2}:\d{2}:\d{2}\] )"));
+
+QString replyFor(const QDateTime& moment) {
+    return moment.toString(QStringLiteral("yyyyMMddHHmm"));
+}
+
+TEST(QuilletProcessTest, StartsListeningAndLogsItsStartUpOnStandardOutput) {
+    QuilletProcess quillet;
+    ASSERT_TRUE(quillet.waitForListening()) << quillet.standardError();
+    const QStringList lines = quillet.logLines();
+    ASSERT_EQ(lines.size(), 4);
+    const QStringList texts = {"Local IP: 127.0.0.1", "Bound", "Port: 10325", "Listening"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_TRUE(kStamp.match(lines[i]).hasMatch()) << lines[i];
+        EXPECT_EQ(lines[i].mid(22), texts[i]);
+    }
+}
+
+TEST(QuilletProcessTest, AStationGetsTheCurrentTimeAsTwelveDigits) {
+    QuilletProcess quillet;
+    ASSERT_TRUE(quillet.waitForListening());
+    const QDateTime before = QDateTime::currentDateTime();
+    const std::string reply = testing_support::requestReply(QuilletProcess::kPort);
+    const QDateTime after = QDateTime::currentDateTime();
+    const QString text = QString::fromStdString(reply);
+    EXPECT_TRUE(text == replyFor(before) || text == replyFor(after)) << reply;
+    EXPECT_TRUE(quillet.waitForLogLine(QStringLiteral("RQST: [127.0.0.1]")));
+}
+
+TEST(QuilletProcessTest, APortHeldByAnotherProgramEndsTheStartUpWithTheError) {
+    testing_support::RivalListener other(QuilletProcess::kPort);
+    ASSERT_TRUE(other.listening());
+    QuilletProcess quillet;
+    ASSERT_TRUE(quillet.waitForExit());
+    EXPECT_EQ(quillet.exitCode(), 1);
+    EXPECT_TRUE(quillet.standardError().contains("Error 10048: Address already in use.")) << quillet.standardError();
+}
+
+TEST(QuilletProcessTest, InterruptAndTerminateLeaveLikeTheExitCommand) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        QuilletProcess quillet;
+        ASSERT_TRUE(quillet.waitForListening());
+        EXPECT_FALSE(testing_support::requestReply(QuilletProcess::kPort).empty());
+        quillet.sendSignal(signal);
+        ASSERT_TRUE(quillet.waitForExit());
+        EXPECT_FALSE(quillet.crashed());
+        EXPECT_EQ(quillet.exitCode(), 0) << signal;
+        EXPECT_EQ(testing_support::LoopbackPeer::connectTo(QuilletProcess::kPort), nullptr);
+    }
+}
+
+} // namespace
