@@ -1,3 +1,4 @@
+#include "FontSubstitutes.h"
 #include "frmAbout.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "usage: about_screenshot FILE.png\n");
         return 2;
     }
+    installFontSubstitutes(); // as the program does, so Tahoma and MS Sans Serif show as they will
     frmAbout box;
     box.Form_Load();
     box.show();
