@@ -1,6 +1,5 @@
 // "View Tutorial": asked first, then the tutorial's address handed to the desktop once.
 #include "ConsoleWindowFixture.h"
-#include "Module1.h"
 #include "QuestionBox.h"
 #include "UrlRecorder.h"
 
@@ -53,10 +52,4 @@ TEST_F(TutorialLinkTest, TheQuestionBoxHasYesAndNoAndNoIcon) {
 TEST_F(TutorialLinkTest, WithoutADisplayNoBoxIsShownAndTheAnswerIsNo) {
     EXPECT_FALSE(askYesNo(form.get(), kTitle, kQuestion));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-}
-
-TEST_F(TutorialLinkTest, OpenDocumentHandsTheAddressToTheDesktopAsItIs) {
-    Module1::OpenDocument(QStringLiteral("http://www.example.com/quillet/page.html?x=1"));
-    ASSERT_EQ(browser.opened.size(), 1);
-    EXPECT_EQ(browser.opened[0], QUrl(QStringLiteral("http://www.example.com/quillet/page.html?x=1")));
 }
