@@ -156,8 +156,10 @@ void addStartUpRows(ResultTable& table, const Measurements& measurements) {
 }
 
 std::string outcomesText(const std::vector<StationTotals>& runs) {
-    static const char* const names[] = {
+    // In the order of Attempt; a kind of outcome added there without a name here fails to compile.
+    static constexpr const char* names[] = {
         "served", "refused", "reset", "empty", "short", "hung in connect", "hung awaiting the reply", "failed"};
+    static_assert(std::size(names) == static_cast<std::size_t>(Attempt::kCount));
     std::string text;
     for (std::size_t kind = 0; kind < std::size(names); ++kind) {
         int count = 0;
