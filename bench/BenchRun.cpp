@@ -1,0 +1,139 @@
+#include "BenchRun.h"
+
+#include "KernelCounters.h"
+#include "Loopback.h"
+#include "RecordFile.h"
+#include "ServerProcess.h"
+#include "StartupProbe.h"
+#include "StationRunner.h"
+
+#include <filesystem>
+#include <iostream>
+#include <stdexcept>
+#include <thread>
+
+namespace {
+
+constexpr std::chrono::seconds kStartUpLimit{20};
+
+void progress(const std::string& text) {
+    std::cerr << "bench: " << text << std::endl;
+}
+
+std::string secondsText(std::chrono::milliseconds duration) {
+    return std::to_string(std::chrono::duration_cast<std::chrono::seconds>(duration).count()) + " s";
+}
+
+int countOf(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) {
+        ++count;
+    }
+    return count;
+}
+
+int servedByQuillet(const ServerResults& results) {
+    int served = 0;
+    for (const SequentialSummary& summary : results.oneAfterAnother) {
+        served += summary.totals.served;
+    }
+    for (const BurstSummary& summary : results.allAtOnce) {
+        served += summary.totals.served;
+    }
+    return served;
+}
+
+void waitUntilAccepting(std::uint16_t port) {
+    const TimePoint giveUpAt = Clock::now() + kStartUpLimit;
+    while (!acceptsConnections(port)) {
+        if (Clock::now() > giveUpAt) {
+            throw std::runtime_error("the reference server does not accept connections");
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+}
+
+} // namespace
+
+Measurements BenchRun::run() {
+    std::filesystem::create_directories(m_paths.logDirectory);
+    measureStartUps();
+    measureRounds();
+    return m_measurements;
+}
+
+std::string BenchRun::logPath(const std::string& name) const {
+    return m_paths.logDirectory + "/" + name + ".log";
+}
+
+void BenchRun::measureStartUps() {
+    progress("start-up with no network, " + std::to_string(m_plan.startupSamples) + " samples");
+    m_measurements.startUpOfflineMs = startUpSamples("offline", m_plan.startupSamples);
+    progress("start-up with the look-up's host black-holed, " + std::to_string(m_plan.blackholedStartupSamples) +
+             " samples of about 3 s");
+    m_measurements.startUpBlackholedMs = startUpSamples("blackholed", m_plan.blackholedStartupSamples);
+}
+
+// Each sample in a fresh namespace of its own, so no earlier sample's sockets linger.
+std::vector<double> BenchRun::startUpSamples(const std::string& mode, int count) {
+    std::vector<double> samples;
+    for (int i = 0; i < count; ++i) {
+        const std::string command = "'" + m_paths.isolate + "' " + mode + " '" + m_paths.self + "' --startup-probe '" +
+                                    logPath("startup-" + mode + "-" + std::to_string(i + 1)) + "'";
+        if (const std::optional<double> milliseconds = measureStartupWith(command)) {
+            samples.push_back(*milliseconds);
+        } else {
+            ++m_measurements.startUpFailures;
+        }
+    }
+    return samples;
+}
+
+void BenchRun::measureRounds() {
+    ServerProcess reference(m_paths.reference, {std::to_string(kReferencePort)}, logPath("reference"));
+    waitUntilAccepting(kReferencePort);
+    ServerProcess quillet(m_paths.quillet, {}, logPath("quillet"));
+    if (!quillet.waitForLogText("] Listening", kStartUpLimit)) {
+        throw std::runtime_error("quillet did not start listening; see " + logPath("quillet"));
+    }
+    measureFirstIdle(quillet);
+    for (int round = 1; round <= m_plan.rounds; ++round) {
+        runRound(round, quillet);
+    }
+    m_measurements.requestsQuilletLogged = countOf(quillet.log(), "] RQST: [");
+}
+
+void BenchRun::measureFirstIdle(ServerProcess& quillet) {
+    progress("idle before the first request, " + secondsText(m_plan.idleWindow));
+    const ProcessMeter meter(quillet.pid());
+    m_measurements.idleBeforeFirstRequest = meter.measureIdle(m_plan.idleWindow);
+    m_measurements.residentAfterStartUpMiB = meter.residentMiB();
+}
+
+void BenchRun::runRound(int round, ServerProcess& quillet) {
+    const std::string name = "round " + std::to_string(round) + "/" + std::to_string(m_plan.rounds);
+    progress(name + ": stations one after another, then all at once, against quillet and the reference");
+    const std::string suffix = "-round" + std::to_string(round);
+    const long overflowsBefore = tcpExtensionCounter("ListenOverflows");
+    runStations(kQuilletPort, "quillet" + suffix, m_measurements.quillet);
+    m_measurements.listenOverflowsDuringQuilletRuns += tcpExtensionCounter("ListenOverflows") - overflowsBefore;
+    runStations(kReferencePort, "reference" + suffix, m_measurements.reference);
+    if (!quillet.running()) {
+        throw std::runtime_error("quillet ended during the run; see " + logPath("quillet"));
+    }
+    progress(name + ": idle while ticking, " + secondsText(m_plan.idleWindow));
+    const ProcessMeter meter(quillet.pid());
+    m_measurements.idleAfterRounds.push_back(meter.measureIdle(m_plan.idleWindow));
+    m_measurements.residentAfterRoundsMiB.push_back(meter.residentMiB());
+    m_measurements.requestsAfterRounds.push_back(servedByQuillet(m_measurements.quillet));
+}
+
+void BenchRun::runStations(std::uint16_t port, const std::string& runName, ServerResults& results) const {
+    const StationRunner runner(port);
+    const std::vector<StationRecord> oneAfterAnother = runner.runOneAfterAnother(m_plan.stationsOneAfterAnother);
+    writeRecords(m_paths.logDirectory + "/" + runName + "-one-after-another.csv", oneAfterAnother);
+    results.oneAfterAnother.push_back(summarizeOneAfterAnother(oneAfterAnother, m_plan.replyBoundMs));
+    const std::vector<StationRecord> allAtOnce = runner.runAllAtOnce(m_plan.stationsAtOnce);
+    writeRecords(m_paths.logDirectory + "/" + runName + "-all-at-once.csv", allAtOnce);
+    results.allAtOnce.push_back(summarizeAllAtOnce(allAtOnce));
+}

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <unistd.h>
+#include <utility>
+
+// Owns one file descriptor and closes it when it goes; -1 means none.
+class FileDescriptor {
+public:
+    FileDescriptor() = default;
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
+    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
+        reset(std::exchange(other.m_fd, -1));
+        return *this;
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() { reset(); }
+
+    int get() const { return m_fd; }
+    void reset(int fd = -1) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = fd;
+    }
+
+private:
+    int m_fd = -1;
+};

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "ProcessMeter.h"
+#include "RunSummary.h"
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+// How much a run measures; a run takes about (62 + 20 + 10) s per round plus half a minute.
+struct BenchPlan {
+    int rounds = 3;
+    int stationsOneAfterAnother = 300;
+    int stationsAtOnce = 100;
+    std::chrono::milliseconds idleWindow{10'000};
+    int startupSamples = 5;
+    int blackholedStartupSamples = 3;
+    double replyBoundMs = 105;
+};
+
+// Where the programs of a run are.
+struct BenchPaths {
+    std::string quillet;
+    std::string reference;
+    std::string isolate; // runs a command in a fresh network namespace
+    std::string self;    // this program, for the start-up probe in such a namespace
+    std::string logDirectory;
+};
+
+// One entry a round for each server.
+struct ServerResults {
+    std::vector<SequentialSummary> oneAfterAnother;
+    std::vector<BurstSummary> allAtOnce;
+};
+
+struct Measurements {
+    ServerResults quillet;
+    ServerResults reference;
+    IdleCost idleBeforeFirstRequest;
+    std::vector<IdleCost> idleAfterRounds;
+    double residentAfterStartUpMiB = 0;
+    std::vector<double> residentAfterRoundsMiB;
+    std::vector<int> requestsAfterRounds; // stations quillet had served by the end of each round
+    int requestsQuilletLogged = 0;
+    long listenOverflowsDuringQuilletRuns = 0; // the kernel's count, over all rounds
+    std::vector<double> startUpOfflineMs;
+    std::vector<double> startUpBlackholedMs;
+    int startUpFailures = 0;
+};

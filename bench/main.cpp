@@ -1,0 +1,75 @@
+#include "BenchRun.h"
+#include "Report.h"
+#include "StartupProbe.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <iostream>
+#include <net/if.h>
+#include <string>
+
+namespace {
+
+constexpr const char* kUsage = "usage: quillet_bench [--rounds N] | --startup-probe LOG\n"
+                               "Run it through bench/isolate: it insists on a network namespace holding only loopback.";
+
+// Every interface here is loopback, so nothing this run starts can reach another machine.
+bool onlyLoopback() {
+    struct if_nameindex* interfaces = ::if_nameindex();
+    bool loopbackOnly = interfaces != nullptr;
+    for (const struct if_nameindex* entry = interfaces; entry != nullptr && entry->if_index != 0; ++entry) {
+        loopbackOnly = loopbackOnly && std::strcmp(entry->if_name, "lo") == 0;
+    }
+    ::if_freenameindex(interfaces);
+    return loopbackOnly;
+}
+
+int probeStartUp(const std::string& logPath) {
+    const std::optional<double> milliseconds = measureStartup(BENCH_QUILLET, BenchRun::kQuilletPort, logPath);
+    if (milliseconds) {
+        std::cout << *milliseconds << std::endl;
+    }
+    return milliseconds ? 0 : 1;
+}
+
+int runAll(int rounds) {
+    BenchPlan plan;
+    plan.rounds = rounds;
+    const BenchPaths paths{BENCH_QUILLET, BENCH_REFERENCE, BENCH_ISOLATE,
+                           std::filesystem::read_symlink("/proc/self/exe").string(), BENCH_LOG_DIR};
+    RunContext context{describeMachine(), loadAverages(), "", 0, 0};
+    const CpuLoad load;
+    const TimePoint start = Clock::now();
+    const Measurements measurements = BenchRun(plan, paths).run();
+    context.seconds = millisecondsBetween(start, Clock::now()) / 1000.0;
+    context.machineBusyPercent = load.busyPercentSinceStart();
+    context.loadAfter = loadAverages();
+    printReport(std::cout, plan, measurements, context);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    if (!onlyLoopback()) {
+        std::cerr << "quillet_bench: this network namespace has more than loopback; refusing to run.\n"
+                  << kUsage << std::endl;
+        return 2;
+    }
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    const std::string option = argc > 1 ? argv[1] : "";
+    try {
+        if (option == "--startup-probe" && argc == 3) {
+            return probeStartUp(argv[2]);
+        }
+        if (option.empty() || (option == "--rounds" && argc == 3 && std::atoi(argv[2]) > 0)) {
+            return runAll(option.empty() ? BenchPlan{}.rounds : std::atoi(argv[2]));
+        }
+    } catch (const std::exception& error) {
+        std::cerr << "quillet_bench: " << error.what() << std::endl;
+        return 1;
+    }
+    std::cerr << kUsage << std::endl;
+    return 2;
+}
