@@ -111,6 +111,7 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
     m_setup.trayIcon->setActivationHandler(
         [this](TrayIcon::Activation activation, const QPoint& position) { TrayIcon_Activated(activation, position); });
     Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setTimerType(Qt::PreciseTimer); // a coarse timer may tick anywhere from 95 to 105 ms
     Timer1.setParent(this);
     connect(&Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     createWindow();

@@ -2,6 +2,7 @@
 
 #include "SocketTable.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -177,7 +178,11 @@ int listen(Socket socket, int backlog) {
     if (entry == nullptr) {
         return kSocketError;
     }
-    if (::listen(entry->descriptor(), backlog) != 0) {
+    // Windows refuses connections beyond a full queue; Linux instead leaves them
+    // half-open, so a station waits for a reply that never comes. With the kernel's
+    // largest queue every station is queued, and one its owner does not take is reset
+    // when the listener closes: the station retries, as after a refusal.
+    if (::listen(entry->descriptor(), std::max(backlog, SOMAXCONN)) != 0) {
         return failFromErrno();
     }
     entry->markListening();

@@ -212,6 +212,20 @@ TEST_F(WinsockTest, WriteIsReportedAgainOnlyAfterASendThatCouldNotTakeEverything
     }));
 }
 
+TEST_F(WinsockTest, StationsQueuedBeyondTheBacklogAreResetWhenTheListenerCloses) {
+    const winsock::Socket listener = winsock::socket(winsock::kAfInet, winsock::kSockStream, 0);
+    const std::uint16_t port = listenOnEphemeralPort(listener); // a backlog of 5
+    std::vector<std::unique_ptr<LoopbackPeer>> stations;
+    for (int i = 0; i < 40; ++i) {
+        stations.push_back(LoopbackPeer::connectTo(port));
+        ASSERT_NE(stations.back(), nullptr);
+    }
+    winsock::closeSocket(listener);
+    for (auto& station : stations) {
+        EXPECT_TRUE(station->waitForEnd()) << "a station was left waiting";
+    }
+}
+
 TEST_F(WinsockTest, SelectingWithNothingStopsEveryNotification) {
     std::unique_ptr<LoopbackPeer> station;
     const winsock::Socket accepted = acceptStation(station);
