@@ -225,14 +225,19 @@ void frmMain::startService() {
     writebox(QStringLiteral("Listening"), false);
 }
 
+// Stops the tick, closes the socket object and lets go of it.
+void frmMain::stopService() {
+    Timer1.stop();
+    if (mySock) {
+        mySock->CloseSocket();
+        mySock->setListener(nullptr);
+    }
+    mySock.reset();
+}
+
 void frmMain::cmdPause_Click() {
     if (cmdPause->text() == kPauseCaption) {
-        Timer1.stop();
-        if (mySock) {
-            mySock->CloseSocket();
-            mySock->setListener(nullptr);
-        }
-        mySock.reset();
+        stopService();
         writebox(QStringLiteral("Socket Closed"), false);
         cmdPause->setText(kRestartCaption);
         return;
@@ -246,12 +251,7 @@ void frmMain::cmdPause_Click() {
 }
 
 void frmMain::cmdExit_Click() {
-    Timer1.stop();
-    if (mySock) {
-        mySock->CloseSocket();
-        mySock->setListener(nullptr);
-    }
-    mySock.reset();
+    stopService();
     close();
     QCoreApplication::quit(); // also when the window was hidden in the tray
 }

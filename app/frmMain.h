@@ -82,6 +82,7 @@ private:
     void createMenus();
     void createTrayMenu();
     void startService();
+    void stopService();
     void armTimer();
     void TrimLog();
     void logTickError(const RuntimeError& error);
