@@ -204,7 +204,9 @@ Socket accept(Socket socket, SocketAddressIn* peer) {
     if (peer != nullptr) {
         *peer = fromPosix(posix);
     }
-    return SocketTable::instance().add(descriptor, kSockStream);
+    const Socket accepted = SocketTable::instance().add(descriptor, kSockStream);
+    SocketTable::instance().find(accepted)->markAccepted();
+    return accepted;
 }
 
 int connect(Socket socket, const SocketAddressIn& address) {
