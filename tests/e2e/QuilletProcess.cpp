@@ -53,6 +53,11 @@ QString QuilletProcess::standardError() {
     return m_errors;
 }
 
+void QuilletProcess::spinUntilReady(const std::function<bool()>& ready) {
+    while (!testing_support::waitUntil(ready, std::chrono::minutes(1))) {
+    }
+}
+
 void QuilletProcess::sendSignal(int signal) {
     ::kill(static_cast<pid_t>(m_process.processId()), signal);
 }

@@ -5,7 +5,10 @@
 #include <QStringList>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <string>
+#include <utility>
 
 // The real build/quillet, started headless as its own process. Its standard output
 // carries the activity log, one line per entry.
@@ -31,8 +34,18 @@ public:
     qint64 pid() const { return m_process.processId(); }
     void sendSignal(int signal);
 
+    // Runs the work on a worker thread while this thread keeps reading the server's
+    // output, so the server never blocks on a full pipe. Answers the work's result; the
+    // work must bound its own waiting.
+    template <typename Work> auto whileServing(Work&& work) {
+        auto result = std::async(std::launch::async, std::forward<Work>(work));
+        spinUntilReady([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        return result.get();
+    }
+
 private:
     void collect();
+    static void spinUntilReady(const std::function<bool()>& ready);
 
     QProcess m_process;
     QString m_output;
