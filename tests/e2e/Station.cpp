@@ -16,6 +16,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A connection the server's full queue never took looks established to the station and
+// stays silent; the server answers within a tick of accepting, so a station gives up sooner.
+constexpr std::chrono::milliseconds kAnswerWait = 1s;
+
 int millisecondsLeft(Clock::time_point end) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
     return left > 0 ? static_cast<int>(left) : 0;
@@ -146,7 +150,8 @@ TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline) {
             std::this_thread::sleep_for(kRetryPause);
         }
         if (auto station = Station::connect(port, std::min(200ms, std::chrono::milliseconds(millisecondsLeft(end))))) {
-            answer.reply = station->readToEnd(std::chrono::milliseconds(millisecondsLeft(end))).bytes;
+            answer.reply =
+                station->readToEnd(std::min(kAnswerWait, std::chrono::milliseconds(millisecondsLeft(end)))).bytes;
         }
     }
     return answer;
