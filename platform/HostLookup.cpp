@@ -18,7 +18,6 @@ struct PendingLookup {
     win::MessageId message;
     char* buffer;
     int bufferLength;
-    int lookupId;
 };
 
 struct LookupState {
@@ -108,12 +107,9 @@ AsyncHandle asyncGetHostByName(win::WindowHandle window, win::MessageId message,
     auto& lookups = state();
     const AsyncHandle handle = lookups.lastHandle = lookups.lastHandle == INT32_MAX ? 1 : lookups.lastHandle + 1;
     // Entered before the look-up starts, in case the resolver answers at once.
-    auto& lookup = lookups.pending[handle] = PendingLookup{window, message, buffer, bufferLength, -1};
-    const int lookupId = QHostInfo::lookupHost(QString::fromLatin1(name.c_str()), &lookups.context,
-                                               [handle](const QHostInfo& info) { complete(handle, info); });
-    if (lookups.pending.count(handle) != 0) {
-        lookup.lookupId = lookupId;
-    }
+    lookups.pending[handle] = PendingLookup{window, message, buffer, bufferLength};
+    QHostInfo::lookupHost(QString::fromLatin1(name.c_str()), &lookups.context,
+                          [handle](const QHostInfo& info) { complete(handle, info); });
     return handle;
 }
 
@@ -124,7 +120,8 @@ int cancelAsyncRequest(AsyncHandle handle) {
         setLastError(kWsaEInvalid);
         return kSocketError;
     }
-    QHostInfo::abortHostLookup(found->second.lookupId);
+    // Forgotten rather than aborted: Qt's abort leaks the completion's slot object, and
+    // the completion finds nothing pending and does nothing.
     pending.erase(found);
     return 0;
 }
