@@ -109,7 +109,10 @@ int cleanup() {
     if (g_startCount == 0) {
         return fail(kWsaNotInitialised);
     }
-    --g_startCount;
+    if (--g_startCount == 0 && g_spareDescriptor >= 0) {
+        ::close(g_spareDescriptor); // the last user has gone: nothing is left open
+        g_spareDescriptor = -1;
+    }
     return 0;
 }
 

@@ -16,8 +16,9 @@ class QuilletProcess {
 public:
     static constexpr std::uint16_t kPort = 10325;
 
-    // Starts the program; extra environment entries as "NAME=value".
-    explicit QuilletProcess(const QStringList& environment = {});
+    // Starts the program; extra environment entries as "NAME=value". A launcher, when
+    // given, is a command line that runs the program (as valgrind does).
+    explicit QuilletProcess(const QStringList& environment = {}, const QStringList& launcher = {});
     ~QuilletProcess();
     QuilletProcess(const QuilletProcess&) = delete;
     QuilletProcess& operator=(const QuilletProcess&) = delete;
