@@ -149,7 +149,9 @@ TEST_F(HostileStationTest, AStationStreamingForFiveSecondsLeavesTheServerSmallAn
             " connections, " + std::to_string(answered) + " of them answered; peak resident memory " +
             std::to_string(growthKiB) + " KiB above the idle " + std::to_string(idleKiB) + " KiB; " +
             std::to_string(answers.size()) + " stations asked meanwhile");
-    EXPECT_LT(growthKiB, 8 * 1024);
+    if (kResidentSizeIsTheProgramsOwn) {
+        EXPECT_LT(growthKiB, 8 * 1024);
+    }
     EXPECT_GT(answered, 0);
     for (const std::string& bytes : stream.received) {
         EXPECT_TRUE(bytes.empty() || isReplyBetween(bytes, before, QDateTime::currentDateTime())) << bytes;

@@ -26,12 +26,13 @@ long statusKiB(pid_t pid, const std::string& name) {
 
 } // namespace
 
-int openDescriptorCount(pid_t pid) {
-    int count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(procEntry(pid, "fd"))) {
-        ++count;
+std::map<int, std::string> openDescriptors(pid_t pid) {
+    std::map<int, std::string> open;
+    std::error_code gone; // a descriptor closed while the folder is read
+    for (const auto& entry : std::filesystem::directory_iterator(procEntry(pid, "fd"))) {
+        open[std::stoi(entry.path().filename().string())] = std::filesystem::read_symlink(entry.path(), gone).string();
     }
-    return count;
+    return open;
 }
 
 long residentKiB(pid_t pid) {

@@ -8,6 +8,14 @@
 
 namespace e2e {
 
+// A sanitized build's allocator quarantines freed memory and keeps shadow memory, so the
+// server's resident size there says little about the program's own use.
+#ifdef QUILLET_SANITIZED
+constexpr bool kResidentSizeIsTheProgramsOwn = false;
+#else
+constexpr bool kResidentSizeIsTheProgramsOwn = true;
+#endif
+
 // True when the reply is 12 digits naming a minute from `before` to `after`.
 bool isReplyBetween(const std::string& reply, const QDateTime& before, const QDateTime& after);
 
