@@ -2,11 +2,13 @@
 // the socket object holds its limit; nothing is lost.
 #include "CSocket.h"
 #include "RecordingListener.h"
+#include "RuntimeError.h"
 #include "support/EventLoop.h"
 #include "support/LoopbackPeer.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <limits>
 
 using testing_support::LoopbackPeer;
 using testing_support::spinFor;
@@ -122,6 +124,33 @@ TEST_F(ReceiveLimitTest, TakingDataResumesReadingAndEveryByteArrivesInOrderBefor
     EXPECT_TRUE(events.taken == stream) << "the bytes came out changed or out of order";
     EXPECT_LE(*std::max_element(events.arrivals.begin(), events.arrivals.end()), kLimit);
     EXPECT_EQ(events.count("Error"), 0);
+}
+
+// Found by fuzzing GetData on one long-lived object: taking in pieces adds what is left each
+// time, so the running total grows fast and meets the overflow error, which it never passes.
+TEST_F(ReceiveLimitTest, TakingInPiecesAddsWhatIsLeftEachTimeUntilTheTotalWouldOverflow) {
+    station->send("abcdef");
+    ASSERT_TRUE(waitUntil([&] { return connection->BytesReceived() == 6; }));
+    std::vector<std::int32_t> totals;
+    for (int piece = 0; piece < 3; ++piece) {
+        Variant value;
+        connection->GetData(value, VariantType::kString, 2);
+        totals.push_back(connection->m_lngTotalBytesReceived);
+    }
+    EXPECT_EQ(totals, (std::vector<std::int32_t>{4, 6, 6}));
+
+    connection->m_lngTotalBytesReceived = std::numeric_limits<std::int32_t>::max() - 1;
+    station->send("xyz");
+    ASSERT_TRUE(waitUntil([&] { return connection->BytesReceived() == 3; }));
+    Variant value;
+    try {
+        connection->GetData(value, VariantType::kString, 1);
+        ADD_FAILURE() << "no error was raised";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), kOverflowError);
+        EXPECT_EQ(error.source(), "CSocket.GetData");
+    }
+    EXPECT_EQ(connection->m_lngTotalBytesReceived, std::numeric_limits<std::int32_t>::max() - 1);
 }
 
 } // namespace
