@@ -3,6 +3,9 @@
 #include "ServedQuillet.h"
 #include "Station.h"
 
+#include <ostream>
+#include <string>
+
 namespace e2e {
 namespace {
 
@@ -10,6 +13,10 @@ struct SetClock {
     const char* moment;
     const char* reply;
 };
+
+void PrintTo(const SetClock& clock, std::ostream* out) {
+    *out << clock.moment;
+}
 
 class SetClockTest : public ::testing::TestWithParam<SetClock> {
 protected:
@@ -39,7 +46,8 @@ INSTANTIATE_TEST_SUITE_P(Moments, SetClockTest,
                                            SetClock{"2027-12-31 23:59:59", "202712312359"},
                                            SetClock{"2038-01-19 03:14:08", "203801190314"},
                                            SetClock{"2040-02-29 23:59:30", "204002292359"},
-                                           SetClock{"2100-03-01 00:00:00", "210003010000"}));
+                                           SetClock{"2100-03-01 00:00:00", "210003010000"}),
+                         [](const auto& moment) { return std::string("Reply") + moment.param.reply; });
 
 } // namespace
 } // namespace e2e
