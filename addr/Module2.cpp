@@ -56,21 +56,6 @@ std::size_t findIgnoringCase(std::string_view text, std::string_view wanted) {
     return found == text.end() ? std::string_view::npos : static_cast<std::size_t>(found - text.begin());
 }
 
-// The text after the first "Address:" up to the next line feed, blanks trimmed; empty when the
-// marker or the line feed after it is missing.
-std::string addressAfterMarker(std::string_view text) {
-    const std::size_t marker = findIgnoringCase(text, kAddressMarker);
-    if (marker == std::string_view::npos) {
-        return {};
-    }
-    const std::string_view rest = text.substr(marker + kAddressMarker.size());
-    const std::size_t lineEnd = rest.find('\n');
-    if (lineEnd == std::string_view::npos) {
-        return {};
-    }
-    return std::string(trimBlanks(rest.substr(0, lineEnd)));
-}
-
 bool isAddressPart(std::string_view part) {
     if (part.empty()) {
         return false;
@@ -181,7 +166,20 @@ std::string GetPublicIPAddress(const ConnectionState& state, const std::string& 
     }
     std::string area(kReceiveAreaSize, ' ');
     WebPageReader(kPublicLookupBound).readStart(pageAddress, area);
-    return addressAfterMarker(area);
+    return PublicAddressFromPage(area);
+}
+
+std::string PublicAddressFromPage(std::string_view page) {
+    const std::size_t marker = findIgnoringCase(page, kAddressMarker);
+    if (marker == std::string_view::npos) {
+        return {};
+    }
+    const std::string_view rest = page.substr(marker + kAddressMarker.size());
+    const std::size_t lineEnd = rest.find('\n');
+    if (lineEnd == std::string_view::npos) {
+        return {};
+    }
+    return std::string(trimBlanks(rest.substr(0, lineEnd)));
 }
 
 } // namespace Module2

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 
 class ConnectionState;
 class InterfaceAddressTable;
@@ -39,5 +40,9 @@ bool IsInternetConnected(const ConnectionState& state);
 // the page's first 250 bytes give none. The whole look-up takes three seconds at most.
 std::string GetPublicIPAddress();
 std::string GetPublicIPAddress(const ConnectionState& state, const std::string& pageAddress);
+
+// The cut of a page's start: the text after the first "Address:" (any case) up to the next line
+// feed, spaces trimmed; empty when the marker or the line feed after it is missing.
+std::string PublicAddressFromPage(std::string_view page);
 
 } // namespace Module2

@@ -3,6 +3,7 @@
 #include "MSocketSupport.h"
 #include "RuntimeError.h"
 
+#include <algorithm>
 #include <limits>
 
 using MSocketSupport::GetErrorDescription;
@@ -275,6 +276,7 @@ void CSocket::DestroySocket() {
     // its completion is lost if the message window goes with the socket: drop it.
     MSocketSupport::CancelResolve(*this);
     m_lngResolveRequest = 0;
+    m_readsHeld = false;
     if (m_socketHandle == winsock::kInvalidSocket) {
         return;
     }
@@ -317,8 +319,7 @@ void CSocket::SendFromBuffer() {
         m_strSendPending.erase(0, static_cast<std::size_t>(sent));
     } else {
         m_strSendPending.clear();
-        win::postMessage(MSocketSupport::MessageWindow(), MSocketSupport::WinsockMessage(),
-                         static_cast<win::WParam>(m_socketHandle), winsock::kFdWrite);
+        postToSelf(winsock::kFdWrite);
     }
     if (m_listener) {
         m_listener->OnSendProgress(sent, static_cast<std::int32_t>(m_strSendPending.size()));
@@ -341,7 +342,10 @@ void CSocket::resolveBeforeSending() {
 }
 
 std::int32_t CSocket::RecvToBuffer() {
-    std::string area(static_cast<std::size_t>(m_lngRecvChunk > 0 ? m_lngRecvChunk : kDefaultRecvChunk), '\0');
+    std::string area(receiveRoom(), '\0');
+    if (area.empty()) {
+        return 0; // the buffer is full: what has not been read stays in the kernel
+    }
     const auto areaLength = static_cast<int>(area.size());
     int received = 0;
     if (m_protocol == 0) {
@@ -384,6 +388,10 @@ void CSocket::ReadFromBuffer(Variant& varData, bool peek, std::optional<std::int
     }
     // A kind that needs more bytes than were taken leaves the value as it was.
     VariantFromBytes(taken, varType.value_or(VariantType::kString), varData);
+    if (!peek && m_readsHeld && receiveRoom() > 0) {
+        m_readsHeld = false;
+        postToSelf(winsock::kFdRead); // reading was held for want of room: go on from the message loop
+    }
     const auto left = static_cast<std::int32_t>(m_strReceived.size());
     m_bytesReceived = left;
     addChecked(m_lngTotalBytesReceived, left, peek ? "CSocket.PeekData" : "CSocket.GetData");
@@ -411,6 +419,10 @@ void CSocket::PostSocketEvent(std::int32_t event, std::int32_t errorCode) {
 }
 
 void CSocket::onRead() {
+    if (receiveRoom() == 0) {
+        m_readsHeld = true; // no recv, so no further read notification until GetData makes room
+        return;
+    }
     const std::int32_t received = RecvToBuffer();
     addChecked(m_bytesReceived, received, "CSocket.PostSocketEvent");
     if (received > 0 && m_listener) {
@@ -530,4 +542,23 @@ void CSocket::readLocalName(bool lookUpName) {
     if (!lookUpName || !winsock::hostNameByAddress(local.address, m_localHostName)) {
         m_localHostName = m_localIP;
     }
+}
+
+// How much the next read may take: what is left below the receive limit, at most one
+// chunk; for datagrams nothing unless a whole one fits, since a short read loses the rest.
+std::size_t CSocket::receiveRoom() const {
+    const std::size_t held = m_strReceived.size();
+    const std::size_t left = held < kReceiveLimit ? kReceiveLimit - held : 0;
+    const auto chunk = static_cast<std::size_t>(m_lngRecvChunk > 0 ? m_lngRecvChunk : kDefaultRecvChunk);
+    if (m_protocol != 0) {
+        return left >= chunk ? chunk : 0;
+    }
+    return std::min(left, chunk);
+}
+
+// Queues a notification for the object's own socket, delivered from the message loop
+// once the current call chain has returned.
+void CSocket::postToSelf(std::int32_t event) {
+    win::postMessage(MSocketSupport::MessageWindow(), MSocketSupport::WinsockMessage(),
+                     static_cast<win::WParam>(m_socketHandle), event);
 }

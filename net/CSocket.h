@@ -3,6 +3,7 @@
 #include "Variant.h"
 #include "Winsock.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -54,6 +55,11 @@ public:
     ~CSocket();
     CSocket(const CSocket&) = delete;
     CSocket& operator=(const CSocket&) = delete;
+
+    // The most received data the object keeps for its owner. Beyond it the object stops
+    // reading and leaves the rest in the kernel, where TCP flow control holds the sender
+    // back; it reads on once the owner takes data with GetData.
+    static constexpr std::size_t kReceiveLimit = 1024 * 1024;
 
     void setListener(CSocketEvents* listener) { m_listener = listener; }
 
@@ -109,6 +115,8 @@ private:
     void checkRemotePort() const;
     winsock::SocketAddressIn socketAddress(std::uint32_t address, std::int32_t port) const;
     void readLocalName(bool lookUpName);
+    std::size_t receiveRoom() const;
+    void postToSelf(std::int32_t event);
 
     CSocketEvents* m_listener = nullptr;
     std::int32_t m_state = SocketState::kClosed;
@@ -131,4 +139,5 @@ private:
     bool m_blnBound = false;
     bool m_blnSendCompletePending = false;
     bool m_blnBroadcast = false;
+    bool m_readsHeld = false; // a read notification found the receive buffer full
 };

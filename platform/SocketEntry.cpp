@@ -27,7 +27,7 @@ void SocketEntry::select(win::WindowHandle window, win::MessageId message, std::
     m_readNotifier = std::make_unique<QSocketNotifier>(m_descriptor, QSocketNotifier::Read);
     QObject::connect(m_readNotifier.get(), &QSocketNotifier::activated, m_readNotifier.get(), [this] { onReadable(); });
     SocketAddressIn peer;
-    m_connected = isStream() && !m_connecting && getPeerName(m_handle, peer) == 0;
+    m_connected = m_connected || (isStream() && !m_connecting && getPeerName(m_handle, peer) == 0);
     m_readNotifier->setEnabled(hasReadsToWatch());
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_descriptor, QSocketNotifier::Write);
     QObject::connect(m_writeNotifier.get(), &QSocketNotifier::activated, m_writeNotifier.get(),

@@ -25,6 +25,9 @@ public:
 
     void select(win::WindowHandle window, win::MessageId message, std::int32_t events);
     void markListening();
+    // Called on a socket that accept() made: it counts as connected even when its peer
+    // has already gone, so its close is still reported.
+    void markAccepted() { m_connected = true; }
     // Called after recv/accept: read and accept notifications may come again.
     void rearmRead();
     // Called after a send that would block: one write notification once writable.

@@ -110,7 +110,10 @@ int cleanup() {
     if (g_startCount == 0) {
         return fail(kWsaNotInitialised);
     }
-    --g_startCount;
+    if (--g_startCount == 0 && g_spareDescriptor >= 0) {
+        ::close(g_spareDescriptor); // the last user has gone: nothing is left open
+        g_spareDescriptor = -1;
+    }
     return 0;
 }
 
@@ -209,7 +212,9 @@ Socket accept(Socket socket, SocketAddressIn* peer) {
     if (peer != nullptr) {
         *peer = fromPosix(posix);
     }
-    return SocketTable::instance().add(descriptor, kSockStream);
+    const Socket accepted = SocketTable::instance().add(descriptor, kSockStream);
+    SocketTable::instance().find(accepted)->markAccepted();
+    return accepted;
 }
 
 int connect(Socket socket, const SocketAddressIn& address) {

@@ -5,14 +5,18 @@
 #include <QProcessEnvironment>
 #include <csignal>
 
-QuilletProcess::QuilletProcess(const QStringList& environment) {
+QuilletProcess::QuilletProcess(const QStringList& environment, const QStringList& launcher) {
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     for (const QString& entry : environment) {
         variables.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
     }
     m_process.setProcessEnvironment(variables);
-    m_process.start(QStringLiteral(QUILLET_BINARY), {});
+    if (launcher.isEmpty()) {
+        m_process.start(QStringLiteral(QUILLET_BINARY), {});
+    } else {
+        m_process.start(launcher.first(), launcher.mid(1) << QStringLiteral(QUILLET_BINARY));
+    }
     m_process.waitForStarted();
 }
 
@@ -51,6 +55,11 @@ QStringList QuilletProcess::logLines() {
 QString QuilletProcess::standardError() {
     collect();
     return m_errors;
+}
+
+void QuilletProcess::spinUntilReady(const std::function<bool()>& ready) {
+    while (!testing_support::waitUntil(ready, std::chrono::minutes(1))) {
+    }
 }
 
 void QuilletProcess::sendSignal(int signal) {

@@ -5,7 +5,10 @@
 #include <QStringList>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <future>
 #include <string>
+#include <utility>
 
 // The real build/quillet, started headless as its own process. Its standard output
 // carries the activity log, one line per entry.
@@ -13,8 +16,9 @@ class QuilletProcess {
 public:
     static constexpr std::uint16_t kPort = 10325;
 
-    // Starts the program; extra environment entries as "NAME=value".
-    explicit QuilletProcess(const QStringList& environment = {});
+    // Starts the program; extra environment entries as "NAME=value". A launcher, when
+    // given, is a command line that runs the program (as valgrind does).
+    explicit QuilletProcess(const QStringList& environment = {}, const QStringList& launcher = {});
     ~QuilletProcess();
     QuilletProcess(const QuilletProcess&) = delete;
     QuilletProcess& operator=(const QuilletProcess&) = delete;
@@ -31,8 +35,18 @@ public:
     qint64 pid() const { return m_process.processId(); }
     void sendSignal(int signal);
 
+    // Runs the work on a worker thread while this thread keeps reading the server's
+    // output, so the server never blocks on a full pipe. Answers the work's result; the
+    // work must bound its own waiting.
+    template <typename Work> auto whileServing(Work&& work) {
+        auto result = std::async(std::launch::async, std::forward<Work>(work));
+        spinUntilReady([&] { return result.wait_for(std::chrono::seconds(0)) == std::future_status::ready; });
+        return result.get();
+    }
+
 private:
     void collect();
+    static void spinUntilReady(const std::function<bool()>& ready);
 
     QProcess m_process;
     QString m_output;

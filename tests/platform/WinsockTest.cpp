@@ -152,6 +152,20 @@ TEST_F(WinsockTest, APeersResetIsReportedAsCloseWithConnectionReset) {
     EXPECT_EQ(winsock::send(accepted, "x", 1, 0), winsock::kSocketError);
 }
 
+TEST_F(WinsockTest, AStationThatResetBeforeItWasAcceptedIsStillReportedAsReset) {
+    const winsock::Socket listener = open();
+    const std::uint16_t port = listenOnEphemeralPort(listener);
+    select(listener);
+    LoopbackPeer::connectTo(port)->reset();
+    ASSERT_TRUE(waitUntil([&] { return count(listener, winsock::kFdAccept) == 1; }));
+    const winsock::Socket accepted = winsock::accept(listener, nullptr);
+    ASSERT_NE(accepted, winsock::kInvalidSocket);
+    opened.push_back(accepted);
+    select(accepted);
+    ASSERT_TRUE(waitUntil([&] { return count(accepted, winsock::kFdClose) == 1; }));
+    EXPECT_EQ(find(accepted, winsock::kFdClose)->error, 10054);
+}
+
 TEST_F(WinsockTest, ANonBlockingConnectCompletesThroughItsNotification) {
     const winsock::Socket listener = open();
     const std::uint16_t port = listenOnEphemeralPort(listener);

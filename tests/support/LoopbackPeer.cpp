@@ -31,6 +31,11 @@ bool LoopbackPeer::send(const std::string& bytes) {
     return ::send(m_descriptor, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
 }
 
+std::size_t LoopbackPeer::sendSome(std::string_view bytes) {
+    const ssize_t sent = ::send(m_descriptor, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    return sent > 0 ? static_cast<std::size_t>(sent) : 0;
+}
+
 void LoopbackPeer::shutdownWrite() {
     ::shutdown(m_descriptor, SHUT_WR);
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace testing_support {
 
@@ -20,6 +21,8 @@ public:
     LoopbackPeer& operator=(const LoopbackPeer&) = delete;
 
     bool send(const std::string& bytes);
+    // Sends as much of the bytes as the kernel takes now; answers how many that was.
+    std::size_t sendSome(std::string_view bytes);
     void shutdownWrite();
     // Closes with SO_LINGER 0, so the server sees a reset.
     void reset();

@@ -1,0 +1,50 @@
+#include "ProcessResources.h"
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+namespace e2e {
+
+namespace {
+
+std::filesystem::path procEntry(pid_t pid, const char* name) {
+    return std::filesystem::path("/proc") / std::to_string(pid) / name;
+}
+
+// A "Name:   1234 kB" line of /proc/<pid>/status; -1 when absent.
+long statusKiB(pid_t pid, const std::string& name) {
+    std::ifstream status(procEntry(pid, "status"));
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.starts_with(name + ':')) {
+            return std::stol(line.substr(name.size() + 1));
+        }
+    }
+    return -1;
+}
+
+} // namespace
+
+std::map<int, std::string> openDescriptors(pid_t pid) {
+    std::map<int, std::string> open;
+    std::error_code gone; // a descriptor closed while the folder is read
+    for (const auto& entry : std::filesystem::directory_iterator(procEntry(pid, "fd"))) {
+        open[std::stoi(entry.path().filename().string())] = std::filesystem::read_symlink(entry.path(), gone).string();
+    }
+    return open;
+}
+
+long residentKiB(pid_t pid) {
+    return statusKiB(pid, "VmRSS");
+}
+
+long peakResidentKiB(pid_t pid) {
+    return statusKiB(pid, "VmHWM");
+}
+
+void resetPeakResident(pid_t pid) {
+    std::ofstream(procEntry(pid, "clear_refs")) << "5"; // 5: reset the peak resident size
+}
+
+} // namespace e2e

@@ -1,0 +1,37 @@
+#include "ServedQuillet.h"
+
+#include "Station.h"
+
+#include <QRegularExpression>
+#include <cstdio>
+
+namespace e2e {
+
+bool isReplyBetween(const std::string& reply, const QDateTime& before, const QDateTime& after) {
+    static const QRegularExpression kTwelveDigits(QStringLiteral("^\\d{12}$"));
+    const QString text = QString::fromStdString(reply);
+    if (!kTwelveDigits.match(text).hasMatch()) {
+        return false;
+    }
+    const QDateTime moment = QDateTime::fromString(text, QStringLiteral("yyyyMMddHHmm"));
+    const QDateTime minuteBefore(before.date(), QTime(before.time().hour(), before.time().minute()));
+    return moment.isValid() && moment >= minuteBefore && moment <= after;
+}
+
+void observe(const std::string& what) {
+    std::printf("[ observed ] %s\n", what.c_str());
+    std::fflush(stdout);
+}
+
+void ServedQuilletTest::SetUp() {
+    ASSERT_TRUE(quillet.waitForListening()) << quillet.standardError().toStdString();
+}
+
+void ServedQuilletTest::TearDown() {
+    const QDateTime before = QDateTime::currentDateTime();
+    const TimeAnswer answer = quillet.whileServing([] { return askTime(QuilletProcess::kPort, 1s); });
+    EXPECT_TRUE(isReplyBetween(answer.reply, before, QDateTime::currentDateTime()))
+        << "after the scenario a normal station got \"" << answer.reply << "\" in " << answer.attempts << " attempts";
+}
+
+} // namespace e2e
