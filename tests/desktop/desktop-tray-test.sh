@@ -10,7 +10,8 @@
 # does can reach another machine, and its port 10325 is the namespace's own.
 set -euo pipefail
 
-readonly kDeadlineSeconds=20
+# Generous: under a sanitizer build on a busy two-core machine each step can take many seconds.
+readonly kDeadlineSeconds=60
 
 fail() {
     echo "desktop test: $*" >&2
@@ -51,18 +52,24 @@ wait_for() {
     local deadline=$((SECONDS + kDeadlineSeconds))
     until "$@"; do
         if [ $SECONDS -ge $deadline ]; then
-            local log
-            for log in "$work"/*.log; do
-                sed "s|^|  $(basename "$log" .log): |" "$log" >&2
-            done
+            describe_desktop
             fail "timed out waiting for $description"
         fi
         sleep 0.1
     done
 }
 
+# What a timed-out step leaves to look at: every log, the helper processes and the windows.
+describe_desktop() {
+    local log
+    for log in "$work"/*.log; do
+        sed "s|^|  $(basename "$log" .log): |" "$log" >&2
+    done
+    ps -o pid,stat,wchan:24,etime,args -p "$(IFS=,; echo "${pids[*]}")" 2>/dev/null | sed 's|^|  ps: |' >&2 || true
+    [ -n "${DISPLAY:-}" ] && xwininfo -root -tree 2>/dev/null | head -n 60 | sed 's|^|  windows: |' >&2 || true
+}
+
 file_has_content() { [ -s "$1" ]; }
-window_manager_running() { xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; }
 is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 is_withdrawn() { ! xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state'; }
 parent_of() { xwininfo -id "$1" -tree | awk '/Parent window id:/ { print $4 }'; }
@@ -127,24 +134,34 @@ any_window_viewable() {
     return 1
 }
 
+# Every program on this desktop gets a home, configuration and runtime folder of its own and no
+# session bus or accessibility bridge, so nothing of the user's session can slow or change it.
+isolate_session() {
+    mkdir -m 700 "$work/home" "$work/runtime"
+    export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config"
+    export XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.local/share"
+    export NO_AT_BRIDGE=1
+    unset DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY GTK_MODULES
+}
+
 start_desktop() {
     Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
     pids+=($!)
     wait_for "Xvfb to start" file_has_content "$work/display"
     export DISPLAY=":$(head -n 1 "$work/display")"
 
-    openbox --sm-disable >"$work/openbox.log" 2>&1 &
+    # openbox announces itself on the root window before it manages new windows; a tray started
+    # in between is left unmapped. Its start-up command runs once it is ready.
+    openbox --sm-disable --startup "touch $work/openbox-ready" >"$work/openbox.log" 2>&1 &
     pids+=($!)
-    wait_for "openbox to manage the screen" window_manager_running
+    wait_for "openbox to manage the screen" test -e "$work/openbox-ready"
 
     trayer --edge top --align right --widthtype request --height 32 >"$work/trayer.log" 2>&1 &
     pids+=($!)
     wait_for "trayer's window" any_window_viewable --class trayer
 }
 start_quillet() {
-    mkdir -m 700 "$work/runtime"
-    env -u DBUS_SESSION_BUS_ADDRESS -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" \
-        "$quillet" >"$work/quillet.log" 2>&1 &
+    QT_QPA_PLATFORM=xcb "$quillet" >"$work/quillet.log" 2>&1 &
     quillet_pid=$!
     pids+=("$quillet_pid")
     wait_for "the window \"Brindle Quillet\"" any_window_viewable --name '^Brindle Quillet$'
@@ -154,16 +171,21 @@ start_quillet() {
 stop_quillet() {
     kill -TERM "$quillet_pid"
     wait_for "the program to end" program_ended
-    wait "$quillet_pid" || fail "the program ended with status $?"
+    wait "$quillet_pid" || {
+        local status=$?
+        sed 's|^|  quillet: |' "$work/quillet.log" >&2
+        fail "the program ended with status $status"
+    }
 }
 # Ended once the process is gone or a zombie waiting for this script to collect it.
 program_ended() { [ ! -e "/proc/$quillet_pid" ] || [ "$(awk '{ print $3 }' "/proc/$quillet_pid/stat")" = Z ]; }
 
+isolate_session
 start_desktop
 start_quillet
 
 # The window as the user sees it, title bar included: openbox's frame is its parent.
-XDG_RUNTIME_DIR="$work/runtime" "$grab_window" "$(parent_of "$window")" "$screenshot" || fail "could not save the screenshot"
+"$grab_window" "$(parent_of "$window")" "$screenshot" || fail "could not save the screenshot"
 
 # Twice, so that minimizing again after coming back shows exactly one icon again.
 for round in 1 2; do
