@@ -27,8 +27,10 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.example.com/quillet/")
-# Library dependencies come from the binary; the platform plugins and the fonts the
-# window asks for by name are not linked, so they are declared here.
+# Library dependencies come from the binary; the platform plugins are not linked, so they are
+# declared here. The fonts standing in for the ones the windows name are only recommended:
+# without them the windows fall back to the default font.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-crosextra-caladea, fonts-liberation2, fonts-wine")
 include(CPack)
