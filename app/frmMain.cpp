@@ -380,7 +380,7 @@ void frmMain::Timer1_Timer() {
         return;
     }
     try {
-        if (mySock->State() == SocketState::kConnected) {
+        if (mySock->State() == SocketState::Connected) {
             const QDateTime now = m_setup.clock();
             mySock->SendData((Module1::ReplyDate(now.date()) + Module1::ReplyTime(now.time())).toStdString());
         } else {

@@ -94,10 +94,10 @@ void CSocket::Listen() {
             Bind(0, {});
         }
         if (winsock::listen(m_socketHandle, kListenBacklog) == winsock::kSocketError) {
-            m_state = SocketState::kError;
+            m_state = SocketState::Error;
             raiseNetworkError("CSocket.Listen");
         }
-        m_state = SocketState::kListening;
+        m_state = SocketState::Listening;
     });
 }
 
@@ -120,7 +120,7 @@ void CSocket::Connect(std::optional<std::string> strRemoteHost, std::optional<st
         const std::uint32_t address = winsock::inetAddr(m_remoteHost);
         if (address == winsock::kInaddrNone) {
             checkRemotePort();
-            m_state = SocketState::kResolvingHost;
+            m_state = SocketState::ResolvingHost;
             m_lngResolveRequest = 0;
             m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
             if (m_lngResolveRequest == 0) {
@@ -134,7 +134,7 @@ void CSocket::Connect(std::optional<std::string> strRemoteHost, std::optional<st
             if (winsock::lastError() != winsock::kWsaEWouldBlock) {
                 raiseNetworkError("CSocket.Connect");
             }
-            m_state = SocketState::kConnecting;
+            m_state = SocketState::Connecting;
         }
     });
 }
@@ -144,12 +144,12 @@ void CSocket::CloseSocket() {
         return;
     }
     try {
-        if (m_state == SocketState::kConnected) {
-            m_state = SocketState::kClosing;
+        if (m_state == SocketState::Connected) {
+            m_state = SocketState::Closing;
             winsock::shutdown(m_socketHandle, winsock::kSdSend);
         } else {
             DestroySocket();
-            m_state = SocketState::kClosed;
+            m_state = SocketState::Closed;
         }
     } catch (const RuntimeError&) {
         // Closing never reports a failure.
@@ -198,7 +198,7 @@ void CSocket::Accept(std::int32_t requestID) {
         }
         ReadBufferSizes();
         if (MSocketSupport::RegisterSocket(m_socketHandle, *this)) {
-            m_state = SocketState::kConnected;
+            m_state = SocketState::Connected;
         }
     });
 }
@@ -402,7 +402,7 @@ void CSocket::ReadFromBuffer(Variant& varData, bool peek, std::optional<std::int
 void CSocket::PostSocketEvent(std::int32_t event, std::int32_t errorCode) {
     withSource("CSocket.PostSocketEvent", [&] {
         if (errorCode > 0) {
-            m_state = SocketState::kError;
+            m_state = SocketState::Error;
             DestroySocket();
             raiseNotificationError(errorCode, "");
             return;
@@ -450,7 +450,7 @@ void CSocket::onAccept() {
 
 void CSocket::onConnect() {
     readLocalName(true);
-    m_state = SocketState::kConnected;
+    m_state = SocketState::Connected;
     if (m_listener) {
         m_listener->OnConnect();
     }
@@ -462,14 +462,14 @@ void CSocket::onClose() {
             m_listener->OnDataArrival(static_cast<std::int32_t>(m_strReceived.size()));
         }
     }
-    if (m_state != SocketState::kClosing) {
-        m_state = SocketState::kClosing;
+    if (m_state != SocketState::Closing) {
+        m_state = SocketState::Closing;
         if (!m_strSendPending.empty()) {
             SendFromBuffer();
         }
     }
     DestroySocket();
-    m_state = SocketState::kClosed;
+    m_state = SocketState::Closed;
     if (m_listener) {
         m_listener->OnClose();
     }
@@ -479,21 +479,21 @@ void CSocket::PostGetHostEvent(std::int32_t requestID, std::int32_t hostAddress,
                                std::int32_t& errorCode) {
     withSource("CSocket.PostGetHostEvent", [&] {
         if (errorCode > 0) {
-            m_state = SocketState::kError;
+            m_state = SocketState::Error;
             raiseNotificationError(errorCode, "");
             return;
         }
         if (requestID == 0 || requestID != m_lngResolveRequest) {
             return; // a stale look-up
         }
-        m_state = SocketState::kHostResolved;
+        m_state = SocketState::HostResolved;
         m_remoteHost = hostName;
         const auto address = static_cast<std::uint32_t>(hostAddress);
         m_remoteHostIP = winsock::inetNtoa(address);
         if (m_lngAfterResolve == 0) {
             if (winsock::connect(m_socketHandle, socketAddress(address, m_remotePort)) == winsock::kSocketError) {
                 if (winsock::lastError() == winsock::kWsaEWouldBlock) {
-                    m_state = SocketState::kConnecting;
+                    m_state = SocketState::Connecting;
                 } else {
                     raiseNotificationError(winsock::lastError(), "CSocket.PostGetHostEvent");
                 }

@@ -27,14 +27,14 @@ public:
 };
 
 namespace SocketState {
-constexpr std::int32_t kClosed = 0;
-constexpr std::int32_t kListening = 2;
-constexpr std::int32_t kResolvingHost = 4;
-constexpr std::int32_t kHostResolved = 5;
-constexpr std::int32_t kConnecting = 6;
-constexpr std::int32_t kConnected = 7;
-constexpr std::int32_t kClosing = 8;
-constexpr std::int32_t kError = 9;
+constexpr std::int32_t Closed = 0;
+constexpr std::int32_t Listening = 2;
+constexpr std::int32_t ResolvingHost = 4;
+constexpr std::int32_t HostResolved = 5;
+constexpr std::int32_t Connecting = 6;
+constexpr std::int32_t Connected = 7;
+constexpr std::int32_t Closing = 8;
+constexpr std::int32_t Error = 9;
 } // namespace SocketState
 
 constexpr std::int32_t kWrongProtocolOrState = 40006;
@@ -119,7 +119,7 @@ private:
     void postToSelf(std::int32_t event);
 
     CSocketEvents* m_listener = nullptr;
-    std::int32_t m_state = SocketState::kClosed;
+    std::int32_t m_state = SocketState::Closed;
     winsock::Socket m_socketHandle = winsock::kInvalidSocket;
     std::int32_t m_protocol = 0;
     std::int32_t m_localPort = 0;

@@ -45,7 +45,7 @@ protected:
             if (socket->State() != states.back()) {
                 states.push_back(socket->State());
             }
-            return socket->State() == SocketState::kConnected || !events.errors.empty();
+            return socket->State() == SocketState::Connected || !events.errors.empty();
         });
         return states;
     }
@@ -68,7 +68,7 @@ TEST_F(ConnectTest, ADottedAddressGoesFromConnectingToConnected) {
     socket->Connect("127.0.0.1", listener.port());
     EXPECT_EQ(socket->RemoteHost(), "127.0.0.1");
     EXPECT_EQ(socket->RemotePort(), listener.port());
-    EXPECT_EQ(statesUntilConnected(), (std::vector<std::int32_t>{SocketState::kConnecting, SocketState::kConnected}));
+    EXPECT_EQ(statesUntilConnected(), (std::vector<std::int32_t>{SocketState::Connecting, SocketState::Connected}));
     EXPECT_EQ(events.events, std::vector<std::string>{"Connect"});
     EXPECT_EQ(socket->RemoteHostIP(), ""); // this path leaves it alone
     EXPECT_EQ(socket->LocalIP(), "127.0.0.1");
@@ -78,8 +78,8 @@ TEST_F(ConnectTest, ADottedAddressGoesFromConnectingToConnected) {
 TEST_F(ConnectTest, ANameIsLookedUpFirstAndGivesTheRemoteNameAndAddress) {
     socket->Connect("localhost", listener.port());
     const std::vector<std::int32_t> states = statesUntilConnected();
-    ASSERT_EQ(states.front(), SocketState::kResolvingHost);
-    ASSERT_EQ(states.back(), SocketState::kConnected);
+    ASSERT_EQ(states.front(), SocketState::ResolvingHost);
+    ASSERT_EQ(states.back(), SocketState::Connected);
     EXPECT_TRUE(std::is_sorted(states.begin(), states.end())) << "states go 4, 5, 6, 7 in order";
     EXPECT_EQ(events.events, std::vector<std::string>{"Connect"});
     EXPECT_EQ(socket->RemoteHost(), "localhost");
@@ -88,18 +88,18 @@ TEST_F(ConnectTest, ANameIsLookedUpFirstAndGivesTheRemoteNameAndAddress) {
 
 TEST_F(ConnectTest, AFailedLookUpRaisesOnErrorAndKeepsTheSocket) {
     socket->Connect(kUnresolvableName, listener.port());
-    EXPECT_EQ(socket->State(), SocketState::kResolvingHost);
+    EXPECT_EQ(socket->State(), SocketState::ResolvingHost);
     expectOneError(11001, "Host not found.", "");
-    EXPECT_EQ(socket->State(), SocketState::kError);
+    EXPECT_EQ(socket->State(), SocketState::Error);
     EXPECT_NE(socket->SocketHandle(), winsock::kInvalidSocket);
 }
 
 TEST_F(ConnectTest, AConnectThatFailsAfterTheLookUpLeavesTheHostResolved) {
     socket->Connect("127.0.0.1", listener.port());
-    ASSERT_EQ(statesUntilConnected().back(), SocketState::kConnected);
+    ASSERT_EQ(statesUntilConnected().back(), SocketState::Connected);
     socket->Connect("localhost"); // the socket is connected already
     expectOneError(10056, "Socket is already connected.", "CSocket.PostGetHostEvent");
-    EXPECT_EQ(socket->State(), SocketState::kHostResolved);
+    EXPECT_EQ(socket->State(), SocketState::HostResolved);
     EXPECT_NE(socket->SocketHandle(), winsock::kInvalidSocket);
 }
 
@@ -107,7 +107,7 @@ TEST_F(ConnectTest, ARefusedConnectionRaisesOnErrorAndReleasesTheSocket) {
     RefusingPort refusing;
     socket->Connect("127.0.0.1", refusing.port());
     expectOneError(10061, "Connection refused.", "");
-    EXPECT_EQ(socket->State(), SocketState::kError);
+    EXPECT_EQ(socket->State(), SocketState::Error);
     EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
 }
 
@@ -131,7 +131,7 @@ TEST_F(ConnectTest, ConnectRefusesAMissingHostAndAPortOutOfRangeBeforeAnyLookUp)
         EXPECT_EQ(error.number(), number);
         EXPECT_EQ(error.description(), description);
         EXPECT_EQ(error.source(), "CSocket.Connect");
-        EXPECT_NE(socket->State(), SocketState::kResolvingHost);
+        EXPECT_NE(socket->State(), SocketState::ResolvingHost);
         EXPECT_EQ(MSocketSupport::PendingLookupCount(), 0u);
     }
 }
@@ -152,12 +152,12 @@ TEST_F(ConnectTest, ASecondLookUpIsRefusedAndTheFirstOneIsDropped) {
         EXPECT_EQ(error.number(), 10037);
         EXPECT_EQ(error.description(), "Operation already in progress.");
         EXPECT_EQ(error.source(), "CSocket.Connect");
-        EXPECT_EQ(socket->State(), SocketState::kResolvingHost);
+        EXPECT_EQ(socket->State(), SocketState::ResolvingHost);
         EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
 
         ASSERT_TRUE(waitUntil([] { return MSocketSupport::PendingLookupCount() == 0; }));
         socket->Connect("localhost", listener.port()); // a new look-up is taken at once
-        EXPECT_EQ(statesUntilConnected().back(), SocketState::kConnected);
+        EXPECT_EQ(statesUntilConnected().back(), SocketState::Connected);
         EXPECT_EQ(events.events, std::vector<std::string>{"Connect"});
     }
 }
@@ -165,12 +165,12 @@ TEST_F(ConnectTest, ASecondLookUpIsRefusedAndTheFirstOneIsDropped) {
 TEST_F(ConnectTest, ClosingWhileTheNameIsLookedUpDropsTheLookUp) {
     socket->Connect("localhost", listener.port());
     socket->CloseSocket();
-    EXPECT_EQ(socket->State(), SocketState::kClosed);
+    EXPECT_EQ(socket->State(), SocketState::Closed);
     socket->Connect("127.0.0.1", listener.port());
-    ASSERT_EQ(statesUntilConnected().back(), SocketState::kConnected);
+    ASSERT_EQ(statesUntilConnected().back(), SocketState::Connected);
     ASSERT_TRUE(waitUntil([] { return MSocketSupport::PendingLookupCount() == 0; }));
     EXPECT_EQ(events.events, std::vector<std::string>{"Connect"});
-    EXPECT_EQ(socket->State(), SocketState::kConnected);
+    EXPECT_EQ(socket->State(), SocketState::Connected);
     EXPECT_EQ(socket->RemoteHostIP(), "");
 }
 
@@ -182,7 +182,7 @@ TEST_F(ConnectTest, ALookUpTheObjectIsNotWaitingForChangesNothing) {
         SCOPED_TRACE(name);
         ASSERT_NE(MSocketSupport::ResolveHost(name, *socket), 0);
         ASSERT_TRUE(waitUntil([] { return MSocketSupport::PendingLookupCount() == 0; }));
-        EXPECT_EQ(socket->State(), SocketState::kListening);
+        EXPECT_EQ(socket->State(), SocketState::Listening);
         EXPECT_EQ(socket->RemoteHost(), "");
         EXPECT_TRUE(events.events.empty());
     }

@@ -97,7 +97,7 @@ TEST_F(DatagramTest, ADatagramToANameGoesOutOnceTheNameIsLookedUp) {
     EXPECT_EQ(peer.datagrams(), std::vector<std::string>{"hello"});
     ASSERT_TRUE(waitUntil([&] { return events.count("SendComplete") == 1; }));
     EXPECT_EQ(events.progress, (std::vector<std::pair<std::int32_t, std::int32_t>>{{0, 5}, {5, 0}}));
-    EXPECT_EQ(socket->State(), SocketState::kHostResolved);
+    EXPECT_EQ(socket->State(), SocketState::HostResolved);
     EXPECT_EQ(socket->RemoteHost(), "localhost");
     EXPECT_EQ(socket->RemoteHostIP(), "127.0.0.1");
     EXPECT_EQ(socket->m_lngTotalBytesSent, 5);
@@ -122,7 +122,7 @@ TEST_F(DatagramTest, ADatagramIsRefusedWhileAConnectLooksUpItsNameAndTheConnectG
     EXPECT_EQ(error.number(), 10037);
     EXPECT_EQ(error.source(), "CSocket.SendData");
     ASSERT_TRUE(waitUntil([&] { return socket->RemoteHostIP() == "127.0.0.1"; }));
-    EXPECT_EQ(socket->State(), SocketState::kHostResolved); // a datagram socket connects at once
+    EXPECT_EQ(socket->State(), SocketState::HostResolved); // a datagram socket connects at once
     EXPECT_TRUE(events.errors.empty());
 }
 

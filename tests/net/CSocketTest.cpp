@@ -30,7 +30,7 @@ protected:
         server->Listen();
         station = LoopbackPeer::connectTo(boundPort(*server));
         ASSERT_NE(station, nullptr);
-        ASSERT_TRUE(waitUntil([&] { return connection->State() == SocketState::kConnected; }));
+        ASSERT_TRUE(waitUntil([&] { return connection->State() == SocketState::Connected; }));
     }
 
     std::shared_ptr<CSocket> server = CSocket::create();
@@ -48,7 +48,7 @@ TEST_F(ConnectedPairTest, AcceptTakesTheAddressesOfBothEnds) {
     EXPECT_EQ(connection->LocalIP(), "127.0.0.1");
     EXPECT_EQ(connection->LocalHostName(), "127.0.0.1");
     EXPECT_EQ(connection->Protocol(), 0);
-    EXPECT_EQ(server->State(), SocketState::kListening); // the listener keeps listening
+    EXPECT_EQ(server->State(), SocketState::Listening); // the listener keeps listening
 }
 
 TEST_F(ConnectedPairTest, ValuesGoOutAsTheirBytes) {
@@ -107,13 +107,13 @@ TEST_F(ConnectedPairTest, ALargeValueWaitsForTheStationAndASecondValueReplacesIt
 
 TEST_F(ConnectedPairTest, ThePeersCloseDeliversUnreadDataThenReleasesTheSocket) {
     connection->CloseSocket();
-    EXPECT_EQ(connection->State(), SocketState::kClosing);
+    EXPECT_EQ(connection->State(), SocketState::Closing);
     ASSERT_TRUE(station->waitForEnd()); // our sending side is shut
     station->send("bye");
     station->close();
     ASSERT_TRUE(waitUntil([&] { return events.count("Close") == 1; }));
     EXPECT_EQ(events.events, (std::vector<std::string>{"DataArrival", "Close"}));
-    EXPECT_EQ(connection->State(), SocketState::kClosed);
+    EXPECT_EQ(connection->State(), SocketState::Closed);
     EXPECT_EQ(connection->SocketHandle(), winsock::kInvalidSocket);
     Variant value = std::string("untouched");
     connection->GetData(value); // the unread bytes went with the socket
@@ -124,7 +124,7 @@ TEST_F(ConnectedPairTest, AnErrorNotificationWithTheTopBitSetIsNeverANegativeNum
     const auto lParam = static_cast<win::LParam>(0x80000000u | winsock::kFdWrite);
     win::postMessage(MSocketSupport::MessageWindow(), MSocketSupport::WinsockMessage(),
                      static_cast<win::WParam>(connection->SocketHandle()), lParam);
-    ASSERT_TRUE(waitUntil([&] { return connection->State() == SocketState::kError; }));
+    ASSERT_TRUE(waitUntil([&] { return connection->State() == SocketState::Error; }));
     EXPECT_EQ(connection->SocketHandle(), winsock::kInvalidSocket);
 }
 
@@ -148,7 +148,7 @@ TEST(CSocketTest, ListeningOnAPortHeldElsewhereFailsWithoutChangingTheState) {
     EXPECT_EQ(error.number(), 10048);
     EXPECT_EQ(error.description(), "Address already in use.");
     EXPECT_EQ(error.source(), "CSocket.Listen");
-    EXPECT_EQ(socket->State(), SocketState::kClosed);
+    EXPECT_EQ(socket->State(), SocketState::Closed);
 }
 
 TEST(CSocketTest, BindRefusesALocalAddressThatIsNotDotted) {
@@ -166,10 +166,10 @@ TEST(CSocketTest, ClosingAListenerReleasesItAtOnceWithoutAnEvent) {
     socket->setListener(&events);
     socket->Listen();
     socket->CloseSocket();
-    EXPECT_EQ(socket->State(), SocketState::kClosed);
+    EXPECT_EQ(socket->State(), SocketState::Closed);
     EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
     socket->CloseSocket();
-    EXPECT_EQ(socket->State(), SocketState::kClosed);
+    EXPECT_EQ(socket->State(), SocketState::Closed);
     spinFor(20ms);
     EXPECT_TRUE(events.events.empty());
 }
@@ -191,7 +191,7 @@ TEST(CSocketTest, ReleasingOneObjectLeavesTheServiceRunningForTheOthers) {
     CSocket::create().reset(); // created and destroyed while nothing is registered
     EXPECT_TRUE(MSocketSupport::IsStarted());
     survivor->Listen();
-    EXPECT_EQ(survivor->State(), SocketState::kListening);
+    EXPECT_EQ(survivor->State(), SocketState::Listening);
 }
 
 } // namespace

@@ -91,7 +91,7 @@ TEST(MSocketSupportTest, ASecondLookUpForTheSameObjectIsRefusedWhileTheFirstIsPe
     RecordingListener events;
     socket->setListener(&events);
     socket->Connect("localhost", 9);
-    ASSERT_EQ(socket->State(), SocketState::kResolvingHost);
+    ASSERT_EQ(socket->State(), SocketState::ResolvingHost);
     EXPECT_EQ(MSocketSupport::ResolveHost("localhost", *socket), 0);
     EXPECT_EQ(currentError().number, 10037);
     EXPECT_EQ(currentError().description, "Operation already in progress.");
@@ -111,7 +111,7 @@ TEST(MSocketSupportTest, AnObjectDestroyedWithALookUpPendingIsNeverReachedByItsC
     next->setListener(&events);
     testing_support::spinFor(std::chrono::milliseconds(200));
     EXPECT_TRUE(events.events.empty());
-    EXPECT_EQ(next->State(), SocketState::kClosed);
+    EXPECT_EQ(next->State(), SocketState::Closed);
 }
 
 } // namespace

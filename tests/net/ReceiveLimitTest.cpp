@@ -68,7 +68,7 @@ protected:
         listener->Listen();
         station = LoopbackPeer::connectTo(boundPort(*listener));
         ASSERT_NE(station, nullptr);
-        ASSERT_TRUE(waitUntil([&] { return connection->State() == SocketState::kConnected; }));
+        ASSERT_TRUE(waitUntil([&] { return connection->State() == SocketState::Connected; }));
     }
 
     void sendWhatFits() { sent += station->sendSome(std::string_view(stream).substr(sent)); }
@@ -112,7 +112,7 @@ TEST_F(ReceiveLimitTest, AnOwnerThatTakesNothingHoldsTheLimitAndTheStationIsHeld
     spinFor(100ms); // nothing more is read while nothing is taken
     EXPECT_EQ(connection->BytesReceived(), kLimit);
     EXPECT_EQ(*std::max_element(events.arrivals.begin(), events.arrivals.end()), kLimit);
-    EXPECT_EQ(connection->State(), SocketState::kConnected);
+    EXPECT_EQ(connection->State(), SocketState::Connected);
 }
 
 TEST_F(ReceiveLimitTest, TakingDataResumesReadingAndEveryByteArrivesInOrderBeforeTheClose) {

@@ -47,7 +47,7 @@ TEST_F(ServiceCycleTest, ServesTwoHundredStationsInARowOnOnePort) {
         const win::WindowHandle windowWhileListening = MSocketSupport::MessageWindow();
         auto station = LoopbackPeer::connectTo(port);
         ASSERT_NE(station, nullptr);
-        ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::kConnected; }));
+        ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::Connected; }));
         EXPECT_NE(MSocketSupport::MessageWindow(), windowWhileListening); // released and made again
         EXPECT_EQ(socket->RemoteHostIP(), "127.0.0.1");
 
@@ -60,7 +60,7 @@ TEST_F(ServiceCycleTest, ServesTwoHundredStationsInARowOnOnePort) {
         ASSERT_TRUE(waitUntil([&] { return listener.count("SendComplete") == completesBefore + 1; }));
 
         socket->CloseSocket();
-        EXPECT_EQ(socket->State(), SocketState::kClosing);
+        EXPECT_EQ(socket->State(), SocketState::Closing);
         ASSERT_TRUE(station->waitForEnd());
         EXPECT_EQ(station->received(), reply);
         EXPECT_FALSE(station->wasReset());
@@ -68,11 +68,11 @@ TEST_F(ServiceCycleTest, ServesTwoHundredStationsInARowOnOnePort) {
         const int closesBefore = listener.count("Close");
         station->close();
         ASSERT_TRUE(waitUntil([&] { return listener.count("Close") == closesBefore + 1; }));
-        EXPECT_EQ(socket->State(), SocketState::kClosed);
+        EXPECT_EQ(socket->State(), SocketState::Closed);
         EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
 
         socket->Listen();
-        ASSERT_EQ(socket->State(), SocketState::kListening);
+        ASSERT_EQ(socket->State(), SocketState::Listening);
     }
     EXPECT_EQ(listener.count("SendComplete"), 200);
     EXPECT_EQ(socket->m_lngTotalBytesSent, 200 * 12);
@@ -82,10 +82,10 @@ TEST_F(ServiceCycleTest, ServesTwoHundredStationsInARowOnOnePort) {
 TEST_F(ServiceCycleTest, AStationThatResetsLeavesTheObjectInErrorWithItsSocketReleased) {
     acceptOnTheSameObject();
     auto station = LoopbackPeer::connectTo(port);
-    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::kConnected; }));
+    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::Connected; }));
     station->reset();
     ASSERT_TRUE(waitUntil([&] { return listener.count("Error") == 1; }));
-    EXPECT_EQ(socket->State(), SocketState::kError);
+    EXPECT_EQ(socket->State(), SocketState::Error);
     EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
     EXPECT_EQ(listener.errors[0].number, 10054);
     EXPECT_EQ(listener.errors[0].description, "Connection reset by peer.");
@@ -93,13 +93,13 @@ TEST_F(ServiceCycleTest, AStationThatResetsLeavesTheObjectInErrorWithItsSocketRe
 
     socket->CloseSocket();
     socket->Listen(); // the object is used again as it is
-    EXPECT_EQ(socket->State(), SocketState::kListening);
+    EXPECT_EQ(socket->State(), SocketState::Listening);
 }
 
 TEST_F(ServiceCycleTest, DataArrivingTwiceIsReportedAsTheRunningSum) {
     acceptOnTheSameObject();
     auto station = LoopbackPeer::connectTo(port);
-    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::kConnected; }));
+    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::Connected; }));
     station->send("abc");
     ASSERT_TRUE(waitUntil([&] { return listener.arrivals.size() == 1; }));
     station->send("defg");
@@ -112,14 +112,14 @@ TEST_F(ServiceCycleTest, DataArrivingTwiceIsReportedAsTheRunningSum) {
 TEST_F(ServiceCycleTest, ClosingBeforeThePeerReadsStillDeliversTheReplyAndLetsTheObjectListenAgain) {
     acceptOnTheSameObject();
     auto station = LoopbackPeer::connectTo(port);
-    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::kConnected; }));
+    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::Connected; }));
     socket->SendData(std::string("202712312359"));
     ASSERT_TRUE(waitUntil([&] { return listener.count("SendComplete") == 1; }));
     socket->CloseSocket();
     socket->CloseSocket(); // the owner's next tick: released at once, no event
-    EXPECT_EQ(socket->State(), SocketState::kClosed);
+    EXPECT_EQ(socket->State(), SocketState::Closed);
     socket->Listen();
-    EXPECT_EQ(socket->State(), SocketState::kListening);
+    EXPECT_EQ(socket->State(), SocketState::Listening);
     ASSERT_TRUE(station->waitForEnd());
     EXPECT_EQ(station->received(), "202712312359");
     EXPECT_EQ(listener.count("Close"), 0);
