@@ -11,15 +11,11 @@ std::optional<std::uint32_t> ConnectionState::connectedFlags() const {
 
 std::optional<std::uint32_t> ConnectionState::flagsFor(QNetworkInformation::Reachability reachability) {
     switch (reachability) {
-    case QNetworkInformation::Reachability::Online:
-        return INTERNET_CONNECTION_LAN;
-    case QNetworkInformation::Reachability::Disconnected:
-        return INTERNET_CONNECTION_OFFLINE;
+    case QNetworkInformation::Reachability::Online: return INTERNET_CONNECTION_LAN;
+    case QNetworkInformation::Reachability::Disconnected: return INTERNET_CONNECTION_OFFLINE;
     case QNetworkInformation::Reachability::Local:
-    case QNetworkInformation::Reachability::Site:
-        return 0;
-    case QNetworkInformation::Reachability::Unknown:
-        break;
+    case QNetworkInformation::Reachability::Site: return 0;
+    case QNetworkInformation::Reachability::Unknown: break;
     }
     return std::nullopt;
 }
