@@ -3,7 +3,7 @@ ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-asan fuzz screenshot package bench clean
+.PHONY: all deps build run test test-asan format-check fuzz screenshot package bench clean
 
 all: build
 
@@ -17,9 +17,13 @@ build: deps
 run: build
 	scripts/run-quillet $(BUILD_DIR)/quillet
 
-test: build
+test: format-check build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) --timeout 600
 	$(MAKE) test-asan
+
+# Every C++ file of the project is already as clang-format writes it (.clang-format at the root).
+format-check: deps
+	git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
 
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer; the
 # thousand-request soak runs in the plain build only.
