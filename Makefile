@@ -60,7 +60,7 @@ BENCH_ROUNDS := 3
 bench: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target quillet_bench
-	bench/isolate offline $(BUILD_DIR)/bench/quillet_bench --rounds $(BENCH_ROUNDS)
+	tests/e2e/private-network offline $(BUILD_DIR)/bench/quillet_bench --rounds $(BENCH_ROUNDS)
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)

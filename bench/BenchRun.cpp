@@ -78,8 +78,9 @@ void BenchRun::measureStartUps() {
 std::vector<double> BenchRun::startUpSamples(const std::string& mode, int count) {
     std::vector<double> samples;
     for (int i = 0; i < count; ++i) {
-        const std::string command = "'" + m_paths.isolate + "' " + mode + " '" + m_paths.self + "' --startup-probe '" +
-                                    logPath("startup-" + mode + "-" + std::to_string(i + 1)) + "'";
+        const std::string probeLog = logPath("startup-" + mode + "-" + std::to_string(i + 1));
+        const std::string command =
+            "'" + m_paths.privateNetwork + "' " + mode + " '" + m_paths.self + "' --startup-probe '" + probeLog + "'";
         if (const std::optional<double> milliseconds = measureStartupWith(command)) {
             samples.push_back(*milliseconds);
         } else {

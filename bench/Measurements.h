@@ -22,8 +22,8 @@ struct BenchPlan {
 struct BenchPaths {
     std::string quillet;
     std::string reference;
-    std::string isolate; // runs a command in a fresh network namespace
-    std::string self;    // this program, for the start-up probe in such a namespace
+    std::string privateNetwork; // runs a command in a fresh loopback-only network namespace
+    std::string self;           // this program, for the start-up probe in such a namespace
     std::string logDirectory;
 };
 

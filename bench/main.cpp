@@ -11,8 +11,9 @@
 
 namespace {
 
-constexpr const char* kUsage = "usage: quillet_bench [--rounds N] | --startup-probe LOG\n"
-                               "Run it through bench/isolate: it insists on a network namespace holding only loopback.";
+constexpr const char* kUsage =
+    "usage: quillet_bench [--rounds N] | --startup-probe LOG\n"
+    "Run it through tests/e2e/private-network: it insists on a network namespace holding only loopback.";
 
 // Every interface here is loopback, so nothing this run starts can reach another machine.
 bool onlyLoopback() {
@@ -36,7 +37,7 @@ int probeStartUp(const std::string& logPath) {
 int runAll(int rounds) {
     BenchPlan plan;
     plan.rounds = rounds;
-    const BenchPaths paths{BENCH_QUILLET, BENCH_REFERENCE, BENCH_ISOLATE,
+    const BenchPaths paths{BENCH_QUILLET, BENCH_REFERENCE, BENCH_PRIVATE_NETWORK,
                            std::filesystem::read_symlink("/proc/self/exe").string(), BENCH_LOG_DIR};
     RunContext context{describeMachine(), loadAverages(), "", 0, 0};
     const CpuLoad load;
