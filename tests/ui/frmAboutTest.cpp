@@ -16,6 +16,8 @@
 namespace {
 
 const QSize kClientSize(392, 229); // 5880 x 3435 twips
+// The caption the box shows for the version this build was configured with.
+const QString kBuildVersionCaption = QStringLiteral("Version " QUILLET_VERSION);
 
 // Records every address handed to the desktop while it lives, instead of opening it.
 class OpenedAddresses : public QObject {
@@ -83,7 +85,7 @@ TEST(AboutVersionTest, LoadReplacesTheDesignCaptionWithTheBuildVersion) {
     frmAbout box;
     EXPECT_EQ(control(box, "lblVersion")->text(), "Version");
     box.Form_Load();
-    EXPECT_EQ(control(box, "lblVersion")->text(), "Version 1.0.0");
+    EXPECT_EQ(control(box, "lblVersion")->text(), kBuildVersionCaption);
 }
 
 TEST_F(AboutBoxTest, IsAFixedDialogWithCaptionAndOnlyACloseButton) {
@@ -203,7 +205,7 @@ TEST_F(AboutBoxTest, EveryOpeningLooksTheSame) {
     box.Form_Load();
     box.show();
     EXPECT_EQ(screenshot(box), first);
-    EXPECT_EQ(control(box, "lblVersion")->text(), "Version 1.0.0");
+    EXPECT_EQ(control(box, "lblVersion")->text(), kBuildVersionCaption);
     box.close();
     frmAbout another;
     another.Form_Load();
@@ -254,7 +256,7 @@ TEST(AboutModalTest, ShowModalServesEventsUntilTheUserClosesTheBox) {
     service.start(0);
     frmAbout::showModal(&owner);
     EXPECT_GE(ticks, 3);
-    EXPECT_EQ(versionShown, "Version 1.0.0");
+    EXPECT_EQ(versionShown, kBuildVersionCaption);
     EXPECT_EQ(owner.findChild<frmAbout*>(), nullptr);
 }
 
