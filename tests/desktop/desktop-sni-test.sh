@@ -25,7 +25,13 @@ host_registered() { watcher_property IsStatusNotifierHostRegistered | grep -q tr
 item_registered() { watcher_property RegisteredStatusNotifierItems | grep -q "'"; }
 
 # The host's bar along the bottom edge: its window id, and a picture of it without our icon.
-host_bar() { xdotool search --onlyvisible --class gtk-sni-tray-standalone 2>/dev/null | head -n 1; }
+host_bar() {
+    local candidate
+    for candidate in $(xdotool search --onlyvisible --class gtk-sni-tray-standalone 2>/dev/null || true); do
+        echo "$(xwininfo -id "$candidate" 2>/dev/null | awk '/Width:/ { print $2 }') $candidate"
+    done | sort -n | awk 'END { print $2 }' # the widest
+}
+host_bar_shown() { [ -n "$(host_bar)" ]; }
 bar_picture_is() { "$grab_window" "$bar" "$work/bar.png" && cmp -s "$work/bar.png" "$1"; }
 bar_shows_icon() { "$grab_window" "$bar" "$work/bar.png" && ! cmp -s "$work/bar.png" "$work/empty-bar.png"; }
 
@@ -41,7 +47,7 @@ start_host() {
     spawn host gtk-sni-tray-standalone --bottom
     host_pid=$spawned
     wait_for "the tray host on the session bus" host_registered
-    wait_for "the host's bar" test -n "$(host_bar)"
+    wait_for "the host's bar" host_bar_shown
     bar=$(host_bar)
     "$grab_window" "$bar" "$work/empty-bar.png" || fail "could not picture the host's bar"
 }
