@@ -39,7 +39,7 @@ TrayIcon::Activation toActivation(QSystemTrayIcon::ActivationReason reason) {
 
 SystemTrayIcon::SystemTrayIcon() {
     m_trayCheck.setInterval(kTrayCheckMilliseconds);
-    QObject::connect(&m_trayCheck, &QTimer::timeout, [this] { checkTray(); });
+    QObject::connect(&m_trayCheck, &QTimer::timeout, &m_trayCheck, [this] { checkTray(); });
 }
 
 SystemTrayIcon::~SystemTrayIcon() = default;
