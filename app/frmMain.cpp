@@ -110,6 +110,7 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
     }
     m_setup.trayIcon->setActivationHandler(
         [this](TrayIcon::Activation activation, const QPoint& position) { TrayIcon_Activated(activation, position); });
+    m_setup.trayIcon->setGoneHandler([this] { TrayIcon_Gone(); });
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setTimerType(Qt::PreciseTimer); // a coarse timer may tick anywhere from 95 to 105 ms
     Timer1.setParent(this);
@@ -125,6 +126,7 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
 
 frmMain::~frmMain() {
     m_setup.trayIcon->setActivationHandler(nullptr);
+    m_setup.trayIcon->setGoneHandler(nullptr);
     if (mySock) {
         mySock->setListener(nullptr);
     }
@@ -291,7 +293,7 @@ void frmMain::Form_Resize() {
 
 // Adds the icon and hides the window in the state it had before, the one it shows in next.
 void frmMain::hideIntoTray() {
-    TrayData = {windowIcon(), kTrayTip};
+    TrayData = {windowIcon(), kTrayTip, mnuPopupMenu};
     m_setup.trayIcon->add(TrayData);
     setWindowState(LastWindowState == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
     hide();
@@ -306,6 +308,7 @@ void frmMain::showFromTray() {
 void frmMain::TrayIcon_Activated(TrayIcon::Activation activation, const QPoint& globalPosition) {
     switch (activation) {
     case TrayIcon::Activation::DoubleClick:
+    case TrayIcon::Activation::Primary: // a tray host's own click, where no double-click can come
         showFromTray();
         m_setup.trayIcon->remove();
         bringToFront();
@@ -315,6 +318,13 @@ void frmMain::TrayIcon_Activated(TrayIcon::Activation activation, const QPoint& 
         mnuPopupMenu->popup(globalPosition);
         break;
     default: break; // a single click, which also starts every double-click, does nothing
+    }
+}
+
+// A tray that goes away takes the icon with it; the window must not stay hidden behind it.
+void frmMain::TrayIcon_Gone() {
+    if (!isVisible()) {
+        showFromTray();
     }
 }
 

@@ -74,6 +74,7 @@ private:
     void showFromTray();
     void Form_Unload();
     void TrayIcon_Activated(TrayIcon::Activation activation, const QPoint& globalPosition);
+    void TrayIcon_Gone();
     void bringToFront();
 
     void createWindow();

@@ -56,8 +56,9 @@ set(CPACK_DEBIAN_PACKAGE_SECTION net)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.example.com/quillet/")
 # Library dependencies come from the binary; the platform plugins are not linked, so they are
 # declared here. The fonts standing in for the ones the windows name are only recommended:
-# without them the windows fall back to the default font.
+# without them the windows fall back to the default font. Without qt6-wayland the program runs
+# on a Wayland desktop through its X server (Xwayland).
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-crosextra-caladea, fonts-liberation2, fonts-wine")
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-crosextra-caladea, fonts-liberation2, fonts-wine, qt6-wayland")
 include(CPack)

@@ -7,15 +7,14 @@
 
 namespace {
 
-// Debian's fonts-wine keeps its TrueType Tahoma here, outside fontconfig's search path.
-const QStringList kTahomaFiles{QStringLiteral("/usr/share/wine/fonts/tahoma.ttf"),
-                               QStringLiteral("/usr/share/wine/fonts/tahomabd.ttf")};
+// Debian's fonts-wine keeps its TrueType Tahoma here, outside fontconfig's search path. Its
+// tahomabd.ttf holds the regular outlines with bold spacing (the bold design only as bitmaps up
+// to 16 pixels), so it is left out: a bold Tahoma is drawn by emboldening the regular outlines.
+const QString kTahomaFile = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
 
 void addTahoma() {
-    for (const QString& file : kTahomaFiles) {
-        if (QFile::exists(file)) {
-            QFontDatabase::addApplicationFont(file);
-        }
+    if (QFile::exists(kTahomaFile)) {
+        QFontDatabase::addApplicationFont(kTahomaFile);
     }
 }
 

@@ -2,27 +2,43 @@
 
 #include "TrayIcon.h"
 
+#include <QTimer>
 #include <memory>
 
 class QSystemTrayIcon;
+class StatusNotifierWatch;
 
-// The desktop's tray through QSystemTrayIcon. Activations reach the handler from the event
-// loop after Qt has finished with the mouse event, so the handler may remove the icon.
+// The desktop's tray through QSystemTrayIcon, over a StatusNotifierItem host on the session
+// bus where one is registered, else in an X11 (XEmbed) tray. Activations and the tray's
+// going away reach the handlers from the event loop, so a handler may remove the icon.
 class SystemTrayIcon final : public TrayIcon {
 public:
+    enum class Kind { None, StatusNotifier, XEmbed };
+
     SystemTrayIcon();
     ~SystemTrayIcon() override;
     SystemTrayIcon(const SystemTrayIcon&) = delete;
     SystemTrayIcon& operator=(const SystemTrayIcon&) = delete;
 
+    // The tray an icon added now would show in.
+    static Kind offeredKind();
+
     bool isAvailable() const override;
     void add(const TrayIconData& data) override;
     void remove() override;
     void setActivationHandler(ActivationHandler handler) override;
+    void setGoneHandler(GoneHandler handler) override;
 
 private:
+    void createIcon();
     void deliver(Activation activation, const QPoint& globalPosition);
+    void checkTray();
+    void trayGone();
 
     std::unique_ptr<QSystemTrayIcon> m_icon;
+    std::unique_ptr<StatusNotifierWatch> m_hosts;
+    QTimer m_trayCheck; // runs while the icon is shown
+    bool m_shown = false;
     ActivationHandler m_handler;
+    GoneHandler m_goneHandler;
 };

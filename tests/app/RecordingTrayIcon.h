@@ -19,11 +19,20 @@ public:
         shown.reset();
     }
     void setActivationHandler(ActivationHandler handler) override { m_handler = std::move(handler); }
+    void setGoneHandler(GoneHandler handler) override { m_goneHandler = std::move(handler); }
 
     // A mouse action on the icon, as the desktop would report it.
     void activate(Activation activation, const QPoint& globalPosition = {}) {
         if (m_handler) {
             m_handler(activation, globalPosition);
+        }
+    }
+
+    // The tray goes away, taking the icon with it.
+    void disappear() {
+        shown.reset();
+        if (m_goneHandler) {
+            m_goneHandler();
         }
     }
 
@@ -33,4 +42,5 @@ public:
 
 private:
     ActivationHandler m_handler;
+    GoneHandler m_goneHandler;
 };

@@ -36,6 +36,7 @@ TEST_F(TrayTest, MinimizingHidesTheWindowAndShowsTheIconWithTipQuillet) {
     ASSERT_TRUE(tray->shown.has_value());
     EXPECT_EQ(tray->shown->tip, "Quillet");
     EXPECT_FALSE(tray->shown->icon.isNull());
+    EXPECT_EQ(tray->shown->menu, popup()); // for hosts that draw the menu themselves
     // It comes back in the state it had before, not minimized.
     EXPECT_EQ(form->windowState() & ~Qt::WindowActive, Qt::WindowNoState);
 }
@@ -60,6 +61,31 @@ TEST_F(TrayTest, SingleClicksDoNothingAndADoubleClickBringsTheWindowBackInFrontW
     EXPECT_FALSE(form->isMinimized());
     EXPECT_EQ(tray->calls, (Calls{"add", "remove"}));
     EXPECT_TRUE(waitUntil([this] { return QApplication::activeWindow() == form.get(); }));
+}
+
+TEST_F(TrayTest, ATrayHostsPrimaryActivationBringsTheWindowBackWithoutTheIcon) {
+    hideIntoTheTray();
+    tray->activate(Activation::Primary);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->isMinimized());
+    EXPECT_EQ(tray->calls, (Calls{"add", "remove"}));
+}
+
+TEST_F(TrayTest, WhenTheTrayGoesAwayTheHiddenWindowComesBackAndALateTrayIsUsedAtTheNextMinimize) {
+    hideIntoTheTray();
+    tray->disappear();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->isMinimized());
+
+    tray->available = false;
+    minimize();
+    EXPECT_TRUE(form->isMinimized()); // no tray: minimized the usual way, never hidden
+    EXPECT_TRUE(form->isVisible());
+    form->showNormal();
+    tray->available = true;
+    minimize();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(tray->calls, (Calls{"add", "add"}));
 }
 
 TEST_F(TrayTest, RightClickPopsUpTheMenuAtTheMouseAndShowBringsTheWindowBack) {

@@ -1,0 +1,148 @@
+# Shared by the desktop tests: a private session (home, runtime folder, no outside session bus),
+# helper processes ended on exit, polling with a deadline, and the program started and stopped.
+# Sourced, never run; the test sets kName first.
+# Every desktop runs in a network namespace of its own with only loopback up (the program looks
+# up its public address at start-up when the machine seems online), so nothing it does can reach
+# another machine, and its port 10325 is the namespace's own.
+
+# Generous: under a sanitizer build on a busy two-core machine each step can take many seconds.
+readonly kDeadlineSeconds=60
+
+fail() {
+    echo "$kName: $*" >&2
+    exit 1
+}
+
+if ip -o link show | grep -v ': lo:' | grep -q .; then
+    fail "refusing to run where the program could reach the network: run me through tests/e2e/private-network"
+fi
+require_tools() {
+    local tool
+    for tool in "$@"; do
+        command -v "$tool" >/dev/null || fail "$tool is missing (make deps installs it)"
+    done
+}
+
+started=$SECONDS
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    local pid
+    for pid in "${pids[@]}"; do
+        kill "$pid" 2>/dev/null || true
+    done
+    for pid in "${pids[@]}"; do
+        wait "$pid" 2>/dev/null || true
+    done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# Starts a helper in the background, its output in $work/NAME.log: spawn NAME COMMAND...
+# Its process id is left in $spawned.
+spawn() {
+    local name=$1
+    shift
+    "$@" >"$work/$name.log" 2>&1 &
+    spawned=$!
+    pids+=("$spawned")
+}
+
+# Polls until the command succeeds; fails with the description at the deadline.
+wait_for() {
+    local description=$1
+    shift
+    local deadline=$((SECONDS + kDeadlineSeconds))
+    until "$@"; do
+        if [ $SECONDS -ge $deadline ]; then
+            describe_desktop
+            fail "timed out waiting for $description"
+        fi
+        sleep 0.1
+    done
+}
+
+# What a timed-out step leaves to look at: every log, the helper processes and the windows.
+describe_desktop() {
+    local log
+    for log in "$work"/*.log; do
+        sed "s|^|  $(basename "$log" .log): |" "$log" >&2
+    done
+    ps -o pid,stat,wchan:24,etime,args -p "$(IFS=,; echo "${pids[*]}")" 2>/dev/null | sed 's|^|  ps: |' >&2 || true
+    [ -n "${DISPLAY:-}" ] && xwininfo -root -tree 2>/dev/null | head -n 60 | sed 's|^|  windows: |' >&2 || true
+}
+
+file_has_content() { [ -s "$1" ]; }
+is_viewable() { xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+is_withdrawn() { ! xprop -id "$1" WM_STATE 2>/dev/null | grep -q 'window state'; }
+parent_of() { xwininfo -id "$1" -tree | awk '/Parent window id:/ { print $4 }'; }
+any_window_viewable() {
+    local found
+    for found in $(xdotool search "$@" 2>/dev/null || true); do
+        is_viewable "$found" && return 0
+    done
+    return 1
+}
+
+# Every program here gets a home, configuration and runtime folder of its own and no session
+# bus or accessibility bridge, so nothing of the user's session can slow or change it.
+isolate_session() {
+    mkdir -m 700 "$work/home" "$work/runtime"
+    export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config"
+    export XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.local/share"
+    export NO_AT_BRIDGE=1
+    unset DBUS_SESSION_BUS_ADDRESS DISPLAY WAYLAND_DISPLAY GTK_MODULES XDG_CURRENT_DESKTOP
+}
+
+# Xvfb with the openbox window manager. openbox announces itself on the root window before it
+# manages new windows; a window mapped in between is left unmapped. Its start-up command runs
+# once it is ready.
+start_x_desktop() {
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+    pids+=($!)
+    wait_for "Xvfb to start" file_has_content "$work/display"
+    export DISPLAY=":$(head -n 1 "$work/display")"
+    spawn openbox openbox --sm-disable --startup "touch $work/openbox-ready"
+    wait_for "openbox to manage the screen" test -e "$work/openbox-ready"
+}
+
+# A session bus of this desktop's own.
+start_session_bus() {
+    spawn dbus dbus-daemon --session --nofork --address="unix:path=$work/runtime/bus"
+    export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/runtime/bus"
+    wait_for "the session bus" test -S "$work/runtime/bus"
+}
+
+# The program on the given Qt platform; on X11 its main window is left in $window.
+start_quillet() {
+    local platform=$1
+    QT_QPA_PLATFORM=$platform "$quillet" >"$work/quillet.log" 2>&1 &
+    quillet_pid=$!
+    pids+=("$quillet_pid")
+    if [ "$platform" = xcb ]; then
+        wait_for "the window \"Brindle Quillet\"" any_window_viewable --name '^Brindle Quillet$'
+        window=$(xdotool search --onlyvisible --name '^Brindle Quillet$' | head -n 1)
+    fi
+}
+
+# Ended once the process is gone or a zombie waiting for this script to collect it.
+program_ended() { [ ! -e "/proc/$quillet_pid" ] || [ "$(awk '{ print $3 }' "/proc/$quillet_pid/stat")" = Z ]; }
+
+# Waits for the program to end by itself and checks that it ended with status 0.
+expect_clean_end() {
+    wait_for "the program to end" program_ended
+    wait "$quillet_pid" || {
+        local status=$?
+        sed 's|^|  quillet: |' "$work/quillet.log" >&2
+        fail "the program ended with status $status"
+    }
+}
+
+stop_quillet() {
+    kill -TERM "$quillet_pid"
+    expect_clean_end
+}
+
+passed() {
+    echo "$kName: passed in $((SECONDS - started)) s${1:+; $1}"
+}

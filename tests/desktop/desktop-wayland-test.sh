@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The program natively on a Wayland compositor (a headless Weston, through Qt's wayland plugin):
+# it shows its window there, answers a station with the time and ends with status 0 on SIGTERM.
+# Usage: tests/e2e/private-network desktop-wayland-test.sh QUILLET
+set -euo pipefail
+readonly kName="Wayland desktop test"
+source "$(dirname "$0")/desktop-session.sh"
+
+[ $# -eq 1 ] || fail "usage: tests/e2e/private-network $0 QUILLET"
+require_tools weston
+quillet=$1
+
+# One station: connects to the service and reads its reply, 12 digits.
+station_gets_the_time() {
+    local reply
+    reply=$(timeout 10 bash -c 'exec 3<>/dev/tcp/127.0.0.1/10325 && cat <&3' 2>/dev/null) || return 1
+    [[ $reply =~ ^[0-9]{12}$ ]] || fail "the station got \"$reply\""
+}
+# Qt's Wayland protocol log names the window's title once the compositor holds it.
+window_on_compositor() { grep -q 'xdg_toplevel@[0-9]*\.set_title("Brindle Quillet")' "$work/quillet.log"; }
+
+isolate_session
+spawn weston weston --backend=headless-backend.so --socket=wayland-quillet --idle-time=0
+wait_for "Weston's socket" test -S "$XDG_RUNTIME_DIR/wayland-quillet"
+export WAYLAND_DISPLAY=wayland-quillet
+
+WAYLAND_DEBUG=1 start_quillet wayland
+wait_for "the window on the compositor" window_on_compositor
+wait_for "a station to get the time" station_gets_the_time
+stop_quillet
+passed
