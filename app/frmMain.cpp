@@ -1,6 +1,8 @@
 #include "frmMain.h"
 
+#include "ClockWatch.h"
 #include "ErrorReport.h"
+#include "KernelClockHealth.h"
 #include "Module1.h"
 #include "Module2.h"
 #include "ProductIcon.h"
@@ -108,9 +110,15 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
     if (!m_setup.askYesNo) {
         m_setup.askYesNo = [this](const QString& title, const QString& text) { return askYesNo(this, title, text); };
     }
+    if (!m_setup.clockHealth) {
+        m_setup.clockHealth = std::make_shared<KernelClockHealth>();
+    }
     m_setup.trayIcon->setActivationHandler(
         [this](TrayIcon::Activation activation, const QPoint& position) { TrayIcon_Activated(activation, position); });
     m_setup.trayIcon->setGoneHandler([this] { TrayIcon_Gone(); });
+    m_clockWatch = new ClockWatch(
+        m_setup.clockHealth, m_setup.clock, ClockWatch::releaseDate(),
+        [this](const QString& text) { writebox(text, false); }, this);
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setTimerType(Qt::PreciseTimer); // a coarse timer may tick anywhere from 95 to 105 ms
     Timer1.setParent(this);
@@ -211,6 +219,7 @@ void frmMain::Form_Load() {
     lblIP->setText(LocalIP);
     writebox(QStringLiteral("Local IP: ") + LocalIP, true);
     startService();
+    m_clockWatch->start();
     LastWindowState = 0;
 }
 
@@ -392,7 +401,11 @@ void frmMain::Timer1_Timer() {
     try {
         if (mySock->State() == SocketState::Connected) {
             const QDateTime now = m_setup.clock();
-            mySock->SendData((Module1::ReplyDate(now.date()) + Module1::ReplyTime(now.time())).toStdString());
+            if (m_clockWatch->mayReply(now)) {
+                mySock->SendData((Module1::ReplyDate(now.date()) + Module1::ReplyTime(now.time())).toStdString());
+            } else {
+                mySock->CloseSocket(); // the station gets no time rather than an impossible one
+            }
         } else {
             mySock->CloseSocket();
             mySock->Listen();

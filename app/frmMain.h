@@ -1,6 +1,7 @@
 #pragma once
 
 #include "CSocket.h"
+#include "ClockHealth.h"
 #include "RuntimeError.h"
 #include "TrayIcon.h"
 
@@ -12,6 +13,7 @@
 #include <optional>
 #include <string>
 
+class ClockWatch;
 class QFrame;
 class QLabel;
 class QMenu;
@@ -36,6 +38,7 @@ public:
         std::shared_ptr<TrayIcon> trayIcon; // the desktop's tray when empty
         // Yes or No to a question; a modal message box when empty.
         std::function<bool(const QString& title, const QString& text)> askYesNo;
+        std::shared_ptr<ClockHealth> clockHealth; // the kernel's when empty
     };
 
     frmMain();
@@ -47,6 +50,8 @@ public:
     void writebox(const QString& Data, bool firsttime);
     // The log as the text box holds it: lines joined by CR LF.
     const QString& logText() const { return m_log; }
+    // What the service knows of the system clock's health.
+    ClockWatch& clockWatch() { return *m_clockWatch; }
 
 public slots:
     void cmdPause_Click();
@@ -97,6 +102,7 @@ private:
     bool m_centred = false;
     QString m_log;
     std::optional<std::pair<std::int32_t, std::string>> m_lastTickError;
+    ClockWatch* m_clockWatch = nullptr; // a child of the window
 
     QLabel* Label1 = nullptr;
     QLabel* lblIP = nullptr;

@@ -58,6 +58,7 @@ void waitUntilAccepting(std::uint16_t port) {
 Measurements BenchRun::run() {
     std::filesystem::create_directories(m_paths.logDirectory);
     measureStartUps();
+    measureIdleWithoutClockChecks();
     measureRounds();
     return m_measurements;
 }
@@ -88,6 +89,17 @@ std::vector<double> BenchRun::startUpSamples(const std::string& mode, int count)
         }
     }
     return samples;
+}
+
+// Before quillet itself starts, since both serve the same port.
+void BenchRun::measureIdleWithoutClockChecks() {
+    ServerProcess server(m_paths.quilletWithoutClockChecks, {}, logPath("quillet-without-clock-checks"));
+    if (!server.waitForLogText("] Listening", kStartUpLimit)) {
+        throw std::runtime_error("quillet without clock checks did not start listening; see " +
+                                 logPath("quillet-without-clock-checks"));
+    }
+    progress("idle before the first request without the clock checks, " + secondsText(m_plan.idleWindow));
+    m_measurements.idleWithoutClockChecks = ProcessMeter(server.pid()).measureIdle(m_plan.idleWindow);
 }
 
 void BenchRun::measureRounds() {

@@ -21,6 +21,7 @@ private:
     std::vector<double> startUpSamples(const std::string& mode, int count);
     void measureRounds();
     void measureFirstIdle(ServerProcess& quillet);
+    void measureIdleWithoutClockChecks();
     void runRound(int round, ServerProcess& quillet);
     void runStations(std::uint16_t port, const std::string& runName, ServerResults& results) const;
     std::string logPath(const std::string& name) const;

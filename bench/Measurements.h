@@ -22,6 +22,7 @@ struct BenchPlan {
 struct BenchPaths {
     std::string quillet;
     std::string reference;
+    std::string quilletWithoutClockChecks;
     std::string privateNetwork; // runs a command in a fresh loopback-only network namespace
     std::string self;           // this program, for the start-up probe in such a namespace
     std::string logDirectory;
@@ -37,6 +38,7 @@ struct Measurements {
     ServerResults quillet;
     ServerResults reference;
     IdleCost idleBeforeFirstRequest;
+    IdleCost idleWithoutClockChecks; // the same window, before the first request
     std::vector<IdleCost> idleAfterRounds;
     double residentAfterStartUpMiB = 0;
     std::vector<double> residentAfterRoundsMiB;

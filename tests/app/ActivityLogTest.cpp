@@ -44,7 +44,8 @@ TEST_F(ActivityLogTest, TextWithItsOwnLineBreaksCountsAsSeveralLines) {
 TEST_F(ActivityLogTest, AFirstLineWrittenLaterJoinsTheLastLine) {
     load();
     form->writebox(QStringLiteral("again"), true);
-    EXPECT_EQ(lastLogLine(), "[2026.03.01 09:05:07] Listening[2026.03.01 09:05:07] again");
+    EXPECT_EQ(lastLogLine(),
+              "[2026.03.01 09:05:07] Clock: synchronised, maximum error 2 ms[2026.03.01 09:05:07] again");
 }
 
 TEST(LogStampTest, FieldsAreZeroPaddedFromOneMoment) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeClockHealth.h"
 #include "frmMain.h"
 #include "numbers.h"
 #include "support/EventLoop.h"
@@ -22,6 +23,7 @@ protected:
         setup.port = reserved.port();
         setup.clock = [this] { return clock(); };
         setup.localAddress = [this] { return localAddress; };
+        setup.clockHealth = clockHealth;
         form = std::make_unique<frmMain>(setup);
     }
 
@@ -49,5 +51,6 @@ protected:
     testing_support::ReservedPort reserved;
     std::function<QDateTime()> clock = [] { return QDateTime(QDate(2026, 3, 1), QTime(9, 5, 7)); };
     std::string localAddress = "192.0.2.10";
+    std::shared_ptr<FakeClockHealth> clockHealth = std::make_shared<FakeClockHealth>();
     std::unique_ptr<frmMain> form;
 };

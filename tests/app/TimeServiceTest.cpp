@@ -13,7 +13,7 @@ namespace {
 
 class TimeServiceTest : public ServiceFixture {};
 
-TEST_F(TimeServiceTest, StartUpShowsTheAddressAndLogsFourStampedLines) {
+TEST_F(TimeServiceTest, StartUpShowsTheAddressAndLogsFiveStampedLines) {
     load();
     EXPECT_EQ(text("lblIP"), "192.0.2.10");
     const QString port = QString::number(reserved.port());
@@ -22,7 +22,8 @@ TEST_F(TimeServiceTest, StartUpShowsTheAddressAndLogsFourStampedLines) {
                                "[2026.03.01 09:05:07] Port: " +
                                    port +
                                    "\r\n"
-                                   "[2026.03.01 09:05:07] Listening");
+                                   "[2026.03.01 09:05:07] Listening\r\n"
+                                   "[2026.03.01 09:05:07] Clock: synchronised, maximum error 2 ms");
     const auto* box = form->findChild<QPlainTextEdit*>(QStringLiteral("txtOutput"));
     EXPECT_EQ(box->toPlainText(), QString(form->logText()).replace("\r\n", "\n"));
     EXPECT_EQ(box->textCursor().position(), box->toPlainText().size());
