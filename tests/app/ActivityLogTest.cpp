@@ -20,7 +20,7 @@ TEST_F(ActivityLogTest, ARequestTrimsALogOfMoreThanTwoHundredLinesToTheNewestHun
         SetUp();
         load();
         fillTo(linesAfterRequest);
-        ASSERT_EQ(requestTime(), "202603010905");
+        ASSERT_EQ(requestTime(), "202703010905");
         const QStringList lines = logLines();
         ASSERT_EQ(lines.size(), linesLeft);
         EXPECT_TRUE(lines.last().endsWith("RQST: [127.0.0.1]"));
@@ -37,7 +37,7 @@ TEST_F(ActivityLogTest, TextWithItsOwnLineBreaksCountsAsSeveralLines) {
     fillTo(196);
     form->writebox(QStringLiteral("a\r\nb\r\nc\r\nd"), false); // lines 196 to 199
     form->writebox(QStringLiteral("L200"), false);
-    ASSERT_EQ(requestTime(), "202603010905"); // line 201
+    ASSERT_EQ(requestTime(), "202703010905"); // line 201
     EXPECT_EQ(logLines().size(), 100);
 }
 
@@ -45,11 +45,11 @@ TEST_F(ActivityLogTest, AFirstLineWrittenLaterJoinsTheLastLine) {
     load();
     form->writebox(QStringLiteral("again"), true);
     EXPECT_EQ(lastLogLine(),
-              "[2026.03.01 09:05:07] Clock: synchronised, maximum error 2 ms[2026.03.01 09:05:07] again");
+              "[2027.03.01 09:05:07] Clock: synchronised, maximum error 2 ms[2027.03.01 09:05:07] again");
 }
 
 TEST(LogStampTest, FieldsAreZeroPaddedFromOneMoment) {
-    EXPECT_EQ(Module1::LogStamp(QDateTime(QDate(2026, 3, 1), QTime(9, 5, 7))), "[2026.03.01 09:05:07]");
+    EXPECT_EQ(Module1::LogStamp(QDateTime(QDate(2027, 3, 1), QTime(9, 5, 7))), "[2027.03.01 09:05:07]");
     EXPECT_EQ(Module1::LogStamp(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 900))), "[2026.12.31 23:59:59]");
     EXPECT_EQ(Module1::ReplyDate(QDate(2040, 2, 29)) + Module1::ReplyTime(QTime(0, 0)), "204002290000");
 }

@@ -79,10 +79,10 @@ TEST_F(ClockWatchTest, StepsOfASecondOrMoreAreLoggedAndTheStateIsReadAtOnce) {
 
 TEST_F(ClockWatchTest, ALeapSecondIsAnnouncedOncePerDay) {
     clockHealth->reading.leapSecondDue = true;
-    setClock(QDateTime(QDate(2026, 6, 30), QTime(12, 0), Qt::UTC));
+    setClock(QDateTime(QDate(2027, 6, 30), QTime(12, 0), Qt::UTC));
     load();
     check();
-    setClock(QDateTime(QDate(2026, 12, 31), QTime(12, 0), Qt::UTC));
+    setClock(QDateTime(QDate(2027, 12, 31), QTime(12, 0), Qt::UTC));
     check();
     check();
     EXPECT_EQ(clockLines(),
@@ -101,11 +101,11 @@ TEST_F(ClockWatchTest, AClockBeforeTheReleaseIsNeverServedAndSaidSoOnce) {
     EXPECT_EQ(text("lblSent"), "0"); // nothing was sent to the first station
     EXPECT_EQ(logTexts().filter("Clock: reads").size(), 1);
 
-    setClock(QDateTime(QDate(2026, 3, 1), QTime(9, 5)));
+    setClock(QDateTime(QDate(2027, 3, 1), QTime(9, 5)));
     clockHealth->step(1'772'355'895'000ms);
     EXPECT_EQ(clockLines().mid(2),
               QStringList({"Clock: set forward by 1772355895 s", "Clock: synchronised, maximum error 2 ms"}));
-    EXPECT_EQ(stationReceives(), "202603010905");
+    EXPECT_EQ(stationReceives(), "202703010905");
 }
 
 TEST_F(ClockWatchTest, OnlyDatesFromTheReleaseDayToTheYear9999AreServed) {

@@ -49,7 +49,7 @@ protected:
     }
 
     testing_support::ReservedPort reserved;
-    std::function<QDateTime()> clock = [] { return QDateTime(QDate(2026, 3, 1), QTime(9, 5, 7)); };
+    std::function<QDateTime()> clock = [] { return QDateTime(QDate(2027, 3, 1), QTime(9, 5, 7)); };
     std::string localAddress = "192.0.2.10";
     std::shared_ptr<FakeClockHealth> clockHealth = std::make_shared<FakeClockHealth>();
     std::unique_ptr<frmMain> form;

@@ -17,13 +17,13 @@ TEST_F(TimeServiceTest, StartUpShowsTheAddressAndLogsFiveStampedLines) {
     load();
     EXPECT_EQ(text("lblIP"), "192.0.2.10");
     const QString port = QString::number(reserved.port());
-    EXPECT_EQ(form->logText(), "[2026.03.01 09:05:07] Local IP: 192.0.2.10\r\n"
-                               "[2026.03.01 09:05:07] Bound\r\n"
-                               "[2026.03.01 09:05:07] Port: " +
+    EXPECT_EQ(form->logText(), "[2027.03.01 09:05:07] Local IP: 192.0.2.10\r\n"
+                               "[2027.03.01 09:05:07] Bound\r\n"
+                               "[2027.03.01 09:05:07] Port: " +
                                    port +
                                    "\r\n"
-                                   "[2026.03.01 09:05:07] Listening\r\n"
-                                   "[2026.03.01 09:05:07] Clock: synchronised, maximum error 2 ms");
+                                   "[2027.03.01 09:05:07] Listening\r\n"
+                                   "[2027.03.01 09:05:07] Clock: synchronised, maximum error 2 ms");
     const auto* box = form->findChild<QPlainTextEdit*>(QStringLiteral("txtOutput"));
     EXPECT_EQ(box->toPlainText(), QString(form->logText()).replace("\r\n", "\n"));
     EXPECT_EQ(box->textCursor().position(), box->toPlainText().size());
@@ -35,17 +35,17 @@ TEST_F(TimeServiceTest, StartsWithAnEmptyAddressWhenNoneIsFound) {
     localAddress.clear();
     load();
     EXPECT_EQ(text("lblIP"), "");
-    EXPECT_EQ(logLines().first(), "[2026.03.01 09:05:07] Local IP: ");
-    EXPECT_EQ(requestTime(), "202603010905");
+    EXPECT_EQ(logLines().first(), "[2027.03.01 09:05:07] Local IP: ");
+    EXPECT_EQ(requestTime(), "202703010905");
 }
 
 TEST_F(TimeServiceTest, EachStationGetsTwelveDigitsThenTheEndOfTheStream) {
     load();
     auto station = connectStation();
     ASSERT_TRUE(station->waitForEnd());
-    EXPECT_EQ(station->received(), "202603010905"); // leading zeros in month, day, hour and minute
+    EXPECT_EQ(station->received(), "202703010905"); // leading zeros in month, day, hour and minute
     EXPECT_FALSE(station->wasReset());
-    EXPECT_EQ(lastLogLine(), "[2026.03.01 09:05:07] RQST: [127.0.0.1]");
+    EXPECT_EQ(lastLogLine(), "[2027.03.01 09:05:07] RQST: [127.0.0.1]");
     EXPECT_TRUE(timer()->isActive());
     EXPECT_EQ(timer()->interval(), 100);
 }
@@ -54,7 +54,7 @@ TEST_F(TimeServiceTest, CountersShowRequestsAndTheBytesSentBeforeTheLatestReques
     load();
     const std::vector<std::pair<QString, QString>> expected = {{"1", "0"}, {"2", "12"}, {"3", "24"}};
     for (const auto& [requests, sent] : expected) {
-        EXPECT_EQ(requestTime(), "202603010905");
+        EXPECT_EQ(requestTime(), "202703010905");
         EXPECT_EQ(text("lblConnections"), requests);
         EXPECT_EQ(text("lblSent"), sent);
         EXPECT_EQ(text("lblReceived"), "0");
@@ -66,8 +66,8 @@ TEST_F(TimeServiceTest, WhatAStationSendsChangesNothingThatIsShown) {
     auto station = connectStation();
     station->send("GET TIME\r\n");
     ASSERT_TRUE(station->waitForEnd());
-    EXPECT_EQ(station->received(), "202603010905");
-    EXPECT_EQ(requestTime(), "202603010905");
+    EXPECT_EQ(station->received(), "202703010905");
+    EXPECT_EQ(requestTime(), "202703010905");
     EXPECT_EQ(text("lblReceived"), "0");
 }
 
@@ -77,7 +77,7 @@ TEST_F(TimeServiceTest, AStationThatLeavesAtOnceGetsNothingAndTheServiceListensA
         auto station = connectStation();
         ASSERT_TRUE(waitUntil([&] { return logEndsWith("RQST: [127.0.0.1]"); }));
     }
-    EXPECT_EQ(requestTime(), "202603010905");
+    EXPECT_EQ(requestTime(), "202703010905");
     EXPECT_EQ(text("lblConnections"), "2");
 }
 
@@ -104,7 +104,7 @@ TEST_F(TimeServiceTest, PausingWhileAStationWaitsClosesItWithoutAReply) {
     auto station = connectStation();
     ASSERT_TRUE(waitUntil([&] { return logEndsWith("RQST: [127.0.0.1]"); }));
     form->cmdPause_Click();
-    EXPECT_EQ(lastLogLine(), "[2026.03.01 09:05:07] Socket Closed");
+    EXPECT_EQ(lastLogLine(), "[2027.03.01 09:05:07] Socket Closed");
     EXPECT_EQ(button("cmdPause")->text(), "&Restart");
     EXPECT_FALSE(timer()->isActive());
     ASSERT_TRUE(station->waitForEnd());
@@ -123,9 +123,9 @@ TEST_F(TimeServiceTest, ARestartServesAgainWithRequestsCountedOnAndBytesFromTheN
     const QStringList lines = logLines();
     const QStringList tail = lines.mid(lines.size() - 4);
     const QString port = QString::number(reserved.port());
-    EXPECT_EQ(tail, QStringList({"[2026.03.01 09:05:07] Socket Closed", "[2026.03.01 09:05:07] Bound",
-                                 "[2026.03.01 09:05:07] Port: " + port, "[2026.03.01 09:05:07] Listening"}));
-    EXPECT_EQ(requestTime(), "202603010905");
+    EXPECT_EQ(tail, QStringList({"[2027.03.01 09:05:07] Socket Closed", "[2027.03.01 09:05:07] Bound",
+                                 "[2027.03.01 09:05:07] Port: " + port, "[2027.03.01 09:05:07] Listening"}));
+    EXPECT_EQ(requestTime(), "202703010905");
     EXPECT_EQ(text("lblConnections"), "3");
     EXPECT_EQ(text("lblSent"), "0");
 }
@@ -136,7 +136,7 @@ TEST_F(TimeServiceTest, ARestartBeforeAnyRequestLeavesTheTimerIdle) {
     form->cmdPause_Click();
     EXPECT_FALSE(timer()->isActive());
     EXPECT_EQ(timer()->interval(), 0);
-    EXPECT_EQ(requestTime(), "202603010905");
+    EXPECT_EQ(requestTime(), "202703010905");
 }
 
 TEST_F(TimeServiceTest, ARestartThatCannotListenKeepsThePausedCaption) {
@@ -146,7 +146,7 @@ TEST_F(TimeServiceTest, ARestartThatCannotListenKeepsThePausedCaption) {
     ASSERT_TRUE(rival.listening());
     form->cmdPause_Click();
     EXPECT_EQ(button("cmdPause")->text(), "&Restart");
-    EXPECT_EQ(lastLogLine(), "[2026.03.01 09:05:07] Port: " + QString::number(reserved.port()));
+    EXPECT_EQ(lastLogLine(), "[2027.03.01 09:05:07] Port: " + QString::number(reserved.port()));
 }
 
 TEST_F(TimeServiceTest, ATickThatCannotListenIsLoggedOnceAndTriedAgain) {
@@ -160,14 +160,14 @@ TEST_F(TimeServiceTest, ATickThatCannotListenIsLoggedOnceAndTriedAgain) {
         spinFor(350ms); // several more ticks fail the same way
         EXPECT_EQ(logLines().filter("Error 10048").size(), 1);
     }
-    EXPECT_EQ(requestTime(), "202603010905");
+    EXPECT_EQ(requestTime(), "202703010905");
 }
 
 TEST_F(TimeServiceTest, ARequestPastTheLargestCountIsStillAnswered) {
     load();
     numbers::TotalRequests = std::numeric_limits<std::int32_t>::max();
-    EXPECT_EQ(requestTime(), "202603010905");
-    EXPECT_EQ(lastLogLine(), "[2026.03.01 09:05:07] RQST: [127.0.0.1]");
+    EXPECT_EQ(requestTime(), "202703010905");
+    EXPECT_EQ(lastLogLine(), "[2027.03.01 09:05:07] RQST: [127.0.0.1]");
     EXPECT_EQ(text("lblConnections"), "0"); // the counters and their labels stay as they were
     EXPECT_EQ(numbers::TotalRequests, std::numeric_limits<std::int32_t>::max());
 }

@@ -40,7 +40,7 @@ TEST_P(SetClockTest, TheReplyAndTheLogFollowTheSetClock) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Moments, SetClockTest,
-                         ::testing::Values(SetClock{"2026-03-01 09:05:00", "202603010905"},
+                         ::testing::Values(SetClock{"2027-03-01 09:05:00", "202703010905"},
                                            SetClock{"2027-12-31 23:59:59", "202712312359"},
                                            SetClock{"2038-01-19 03:14:08", "203801190314"},
                                            SetClock{"2040-02-29 23:59:30", "204002292359"},
