@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "ErrorReport.h"
+#include "MSocketSupport.h"
 #include "Module1.h"
 #include "Module2.h"
 #include "ProductIcon.h"
@@ -110,6 +111,9 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
     }
     m_setup.trayIcon->setActivationHandler(
         [this](TrayIcon::Activation activation, const QPoint& position) { TrayIcon_Activated(activation, position); });
+    // Errors of a station's connection that nobody called for, logged once per connection.
+    MSocketSupport::SetDroppedErrorHandler(
+        [this](const RuntimeError& error) { logOnce(m_lastConnectionError, error); });
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setTimerType(Qt::PreciseTimer); // a coarse timer may tick anywhere from 95 to 105 ms
     Timer1.setParent(this);
@@ -125,6 +129,7 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
 
 frmMain::~frmMain() {
     m_setup.trayIcon->setActivationHandler(nullptr);
+    MSocketSupport::SetDroppedErrorHandler(nullptr);
     if (mySock) {
         mySock->setListener(nullptr);
     }
@@ -358,6 +363,15 @@ void frmMain::mySock_OnConnectionRequest(std::int32_t requestID) {
     try {
         mySock->CloseSocket(); // nothing listens from here until a tick listens again
         mySock->Accept(requestID);
+    } catch (const RuntimeError& error) {
+        // A failed accept is no request: its error is logged once and the next tick listens.
+        logOnce(m_lastConnectionError, error);
+        armTimer();
+        return;
+    }
+    m_replySent = false;
+    m_lastConnectionError.reset();
+    try {
         writebox(QStringLiteral("RQST: [") + QString::fromStdString(mySock->RemoteHostIP()) + QLatin1Char(']'), false);
         armTimer();
         addChecked(numbers::TotalRequests, 1, "numbers");
@@ -366,8 +380,7 @@ void frmMain::mySock_OnConnectionRequest(std::int32_t requestID) {
         numbers::ShowCounters({lblConnections, lblReceived, lblSent});
         TrimLog();
     } catch (const RuntimeError&) {
-        // The request ends silently; the listener is closed, so the next tick must listen.
-        armTimer();
+        // Past the largest count the request is still answered; the counters stay as they were.
     }
 }
 
@@ -375,14 +388,20 @@ void frmMain::mySock_OnSendComplete() {
     mySock->CloseSocket();
 }
 
+// One reply per connection: a connection still open a tick after its reply is let go,
+// and one whose reply failed is closed at once, so every state leads back to listening
+// within two ticks.
 void frmMain::Timer1_Timer() {
     if (!mySock) {
         return;
     }
     try {
-        if (mySock->State() == SocketState::Connected) {
+        if (mySock->State() == SocketState::Connected && !m_replySent) {
+            m_replySent = true;
             const QDateTime now = m_setup.clock();
             mySock->SendData((Module1::ReplyDate(now.date()) + Module1::ReplyTime(now.time())).toStdString());
+        } else if (mySock->State() == SocketState::Connected) {
+            mySock->CloseSocket();
         } else {
             mySock->CloseSocket();
             mySock->Listen();
@@ -390,6 +409,7 @@ void frmMain::Timer1_Timer() {
         m_lastTickError.reset();
     } catch (const RuntimeError& error) {
         logTickError(error);
+        mySock->CloseSocket();
     }
 }
 
@@ -400,9 +420,14 @@ void frmMain::armTimer() {
 
 // A tick that fails is logged once; the same error repeating tick after tick is not.
 void frmMain::logTickError(const RuntimeError& error) {
-    const std::pair<std::int32_t, std::string> key{error.number(), error.description()};
-    if (m_lastTickError != key) {
-        m_lastTickError = key;
+    logOnce(m_lastTickError, error);
+}
+
+// Logs the error unless it is the one last logged there.
+void frmMain::logOnce(std::optional<ErrorKey>& lastLogged, const RuntimeError& error) {
+    const ErrorKey key{error.number(), error.description()};
+    if (lastLogged != key) {
+        lastLogged = key;
         writebox(describeError(error), false);
     }
 }
