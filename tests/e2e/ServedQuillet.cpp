@@ -28,10 +28,17 @@ void ServedQuilletTest::SetUp() {
 }
 
 void ServedQuilletTest::TearDown() {
-    const QDateTime before = QDateTime::currentDateTime();
+    const QDateTime before = serverNow();
     const TimeAnswer answer = quillet.whileServing([] { return askTime(QuilletProcess::kPort, 1s); });
-    EXPECT_TRUE(isReplyBetween(answer.reply, before, QDateTime::currentDateTime()))
+    EXPECT_TRUE(isReplyBetween(answer.reply, before, serverNow()))
         << "after the scenario a normal station got \"" << answer.reply << "\" in " << answer.attempts << " attempts";
+}
+
+QStringList setClockEnvironment(const QStringList& clockSetting) {
+    return clockSetting + QStringList{QStringLiteral("LD_PRELOAD=" QUILLET_LIBFAKETIME),
+                                      QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC=1"), QStringLiteral("TZ=UTC"),
+                                      // a sanitized build's runtime tolerates the preloaded library ahead of it
+                                      QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0")};
 }
 
 } // namespace e2e

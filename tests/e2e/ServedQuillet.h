@@ -26,10 +26,18 @@ void observe(const std::string& what);
 // get a correct reply within one second.
 class ServedQuilletTest : public ::testing::Test {
 protected:
+    explicit ServedQuilletTest(const QStringList& environment = {}) : quillet(environment) {}
     void SetUp() override;
     void TearDown() override;
 
+    // The server's clock, as the check after the scenario reads it.
+    virtual QDateTime serverNow() const { return QDateTime::currentDateTime(); }
+
     QuilletProcess quillet;
 };
+
+// The environment that sets the server's wall clock with libfaketime (FAKETIME or
+// FAKETIME_TIMESTAMP_FILE as given) in UTC; the monotonic clock behind the tick runs on.
+QStringList setClockEnvironment(const QStringList& clockSetting);
 
 } // namespace e2e

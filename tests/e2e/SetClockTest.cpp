@@ -20,11 +20,7 @@ void PrintTo(const SetClock& clock, std::ostream* out) {
 
 class SetClockTest : public ::testing::TestWithParam<SetClock> {
 protected:
-    SetClockTest()
-        : quillet({QStringLiteral("LD_PRELOAD=" QUILLET_LIBFAKETIME), QStringLiteral("FAKETIME=") + GetParam().moment,
-                   QStringLiteral("FAKETIME_DONT_FAKE_MONOTONIC=1"), QStringLiteral("TZ=UTC"),
-                   // a sanitized build's runtime tolerates the preloaded library ahead of it
-                   QStringLiteral("ASAN_OPTIONS=verify_asan_link_order=0")}) {}
+    SetClockTest() : quillet(setClockEnvironment({QStringLiteral("FAKETIME=") + GetParam().moment})) {}
 
     QuilletProcess quillet;
 };
