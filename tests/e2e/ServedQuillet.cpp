@@ -1,6 +1,9 @@
 #include "ServedQuillet.h"
 
+#include "ProcessResources.h"
 #include "Station.h"
+
+#include "support/EventLoop.h"
 
 #include <QRegularExpression>
 #include <cstdio>
@@ -21,6 +24,22 @@ bool isReplyBetween(const std::string& reply, const QDateTime& before, const QDa
 void observe(const std::string& what) {
     std::printf("[ observed ] %s\n", what.c_str());
     std::fflush(stdout);
+}
+
+std::string expectResourcesAsAtTheStart(pid_t pid, const std::map<int, std::string>& startDescriptors, long startKiB,
+                                        long maxGrowthKiB) {
+    const bool asAtTheStart =
+        testing_support::waitUntil([&] { return ownDescriptors(pid).size() == startDescriptors.size(); }, 2s);
+    const auto endDescriptors = ownDescriptors(pid);
+    EXPECT_TRUE(asAtTheStart) << describeDescriptors(startDescriptors) << " at the start, now "
+                              << describeDescriptors(endDescriptors);
+    const long endKiB = residentKiB(pid);
+    if (kResidentSizeIsTheProgramsOwn) {
+        EXPECT_LT(endKiB - startKiB, maxGrowthKiB);
+    }
+    return "descriptors " + std::to_string(startDescriptors.size()) + " -> " + std::to_string(endDescriptors.size()) +
+           " besides GLib's event descriptors (" + std::to_string(openDescriptors(pid).size()) + " in all); resident " +
+           std::to_string(startKiB) + " KiB -> " + std::to_string(endKiB) + " KiB";
 }
 
 void ServedQuilletTest::SetUp() {

@@ -3,8 +3,6 @@
 #include "ServedQuillet.h"
 #include "Station.h"
 
-#include "support/EventLoop.h"
-
 namespace e2e {
 namespace {
 
@@ -30,21 +28,8 @@ TEST_F(SoakTest, AThousandRequestsInARowLeaveTheDescriptorCountAndAlmostAllMemor
     const QDateTime before = QDateTime::currentDateTime();
     EXPECT_EQ(quillet.whileServing([] { return askInARow(kRequests); }), kRequests);
     const QDateTime after = QDateTime::currentDateTime();
-    // The last connection is let go at the next tick, and the listener is made anew.
-    const bool asAtTheStart =
-        testing_support::waitUntil([&] { return ownDescriptors(pid).size() == startDescriptors.size(); }, 2s);
-    const auto endDescriptors = ownDescriptors(pid);
-    EXPECT_TRUE(asAtTheStart) << describeDescriptors(startDescriptors) << " at the start, now "
-                              << describeDescriptors(endDescriptors);
-    const long growthKiB = residentKiB(pid) - startKiB;
-    if (kResidentSizeIsTheProgramsOwn) {
-        EXPECT_LT(growthKiB, 2 * 1024);
-    }
-    observe(std::to_string(kRequests) + " requests in " + std::to_string(before.secsTo(after)) + " s; descriptors " +
-            std::to_string(startDescriptors.size()) + " -> " + std::to_string(endDescriptors.size()) +
-            " besides GLib's event descriptors (" + std::to_string(openDescriptors(pid).size()) +
-            " in all); resident " + std::to_string(startKiB) + " KiB -> " + std::to_string(startKiB + growthKiB) +
-            " KiB");
+    const std::string resources = expectResourcesAsAtTheStart(pid, startDescriptors, startKiB, 2 * 1024);
+    observe(std::to_string(kRequests) + " requests in " + std::to_string(before.secsTo(after)) + " s; " + resources);
 }
 
 } // namespace
