@@ -409,7 +409,7 @@ void frmMain::Timer1_Timer() {
         m_lastTickError.reset();
     } catch (const RuntimeError& error) {
         logTickError(error);
-        mySock->CloseSocket();
+        mySock->CloseSocket(); // the connection whose reply failed, or a half-made listener
     }
 }
 

@@ -344,7 +344,7 @@ win::LParam WindowProc(win::WindowHandle window, win::MessageId message, win::WP
         return win::callWindowProc(service.previousProc, window, message, wParam, lParam);
     }
     // An error raised by the object while it handles the notification ends here, once
-    // its handler has heard of it.
+    // the dropped-error handler has heard of it.
     try {
         if (isSocketEvent) {
             deliverSocketEvent(wParam, lParam);
