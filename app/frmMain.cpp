@@ -3,6 +3,7 @@
 #include "ClockWatch.h"
 #include "ErrorReport.h"
 #include "KernelClockHealth.h"
+#include "MSocketSupport.h"
 #include "Module1.h"
 #include "Module2.h"
 #include "ProductIcon.h"
@@ -119,6 +120,9 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
     m_clockWatch = new ClockWatch(
         m_setup.clockHealth, m_setup.clock, ClockWatch::releaseDate(),
         [this](const QString& text) { writebox(text, false); }, this);
+    // Errors of a station's connection that nobody called for, logged once per connection.
+    MSocketSupport::SetDroppedErrorHandler(
+        [this](const RuntimeError& error) { logOnce(m_lastConnectionError, error); });
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setTimerType(Qt::PreciseTimer); // a coarse timer may tick anywhere from 95 to 105 ms
     Timer1.setParent(this);
@@ -135,6 +139,7 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
 frmMain::~frmMain() {
     m_setup.trayIcon->setActivationHandler(nullptr);
     m_setup.trayIcon->setGoneHandler(nullptr);
+    MSocketSupport::SetDroppedErrorHandler(nullptr);
     if (mySock) {
         mySock->setListener(nullptr);
     }
@@ -377,6 +382,15 @@ void frmMain::mySock_OnConnectionRequest(std::int32_t requestID) {
     try {
         mySock->CloseSocket(); // nothing listens from here until a tick listens again
         mySock->Accept(requestID);
+    } catch (const RuntimeError& error) {
+        // A failed accept is no request: its error is logged once and the next tick listens.
+        logOnce(m_lastConnectionError, error);
+        armTimer();
+        return;
+    }
+    m_replySent = false;
+    m_lastConnectionError.reset();
+    try {
         writebox(QStringLiteral("RQST: [") + QString::fromStdString(mySock->RemoteHostIP()) + QLatin1Char(']'), false);
         armTimer();
         addChecked(numbers::TotalRequests, 1, "numbers");
@@ -385,8 +399,7 @@ void frmMain::mySock_OnConnectionRequest(std::int32_t requestID) {
         numbers::ShowCounters({lblConnections, lblReceived, lblSent});
         TrimLog();
     } catch (const RuntimeError&) {
-        // The request ends silently; the listener is closed, so the next tick must listen.
-        armTimer();
+        // Past the largest count the request is still answered; the counters stay as they were.
     }
 }
 
@@ -394,18 +407,24 @@ void frmMain::mySock_OnSendComplete() {
     mySock->CloseSocket();
 }
 
+// One reply per connection: a connection still open a tick after its reply is let go,
+// and one whose reply failed is closed at once, so every state leads back to listening
+// within two ticks.
 void frmMain::Timer1_Timer() {
     if (!mySock) {
         return;
     }
     try {
-        if (mySock->State() == SocketState::Connected) {
+        if (mySock->State() == SocketState::Connected && !m_replySent) {
+            m_replySent = true;
             const QDateTime now = m_setup.clock();
             if (m_clockWatch->mayReply(now)) {
                 mySock->SendData((Module1::ReplyDate(now.date()) + Module1::ReplyTime(now.time())).toStdString());
             } else {
                 mySock->CloseSocket(); // the station gets no time rather than an impossible one
             }
+        } else if (mySock->State() == SocketState::Connected) {
+            mySock->CloseSocket();
         } else {
             mySock->CloseSocket();
             mySock->Listen();
@@ -413,6 +432,7 @@ void frmMain::Timer1_Timer() {
         m_lastTickError.reset();
     } catch (const RuntimeError& error) {
         logTickError(error);
+        mySock->CloseSocket(); // the connection whose reply failed, or a half-made listener
     }
 }
 
@@ -423,9 +443,14 @@ void frmMain::armTimer() {
 
 // A tick that fails is logged once; the same error repeating tick after tick is not.
 void frmMain::logTickError(const RuntimeError& error) {
-    const std::pair<std::int32_t, std::string> key{error.number(), error.description()};
-    if (m_lastTickError != key) {
-        m_lastTickError = key;
+    logOnce(m_lastTickError, error);
+}
+
+// Logs the error unless it is the one last logged there.
+void frmMain::logOnce(std::optional<ErrorKey>& lastLogged, const RuntimeError& error) {
+    const ErrorKey key{error.number(), error.description()};
+    if (lastLogged != key) {
+        lastLogged = key;
         writebox(describeError(error), false);
     }
 }

@@ -92,6 +92,8 @@ private:
     void armTimer();
     void TrimLog();
     void logTickError(const RuntimeError& error);
+    using ErrorKey = std::pair<std::int32_t, std::string>;
+    void logOnce(std::optional<ErrorKey>& lastLogged, const RuntimeError& error);
 
     Setup m_setup;
     std::shared_ptr<CSocket> mySock;
@@ -101,8 +103,10 @@ private:
     TrayIconData TrayData;
     bool m_centred = false;
     QString m_log;
-    std::optional<std::pair<std::int32_t, std::string>> m_lastTickError;
-    ClockWatch* m_clockWatch = nullptr; // a child of the window
+    std::optional<ErrorKey> m_lastTickError;
+    std::optional<ErrorKey> m_lastConnectionError; // failed accepts and dropped errors, since the last request
+    bool m_replySent = false;                      // the current connection has had its reply
+    ClockWatch* m_clockWatch = nullptr;            // a child of the window
 
     QLabel* Label1 = nullptr;
     QLabel* lblIP = nullptr;

@@ -28,6 +28,14 @@ template <typename Operation> void withSource(const char* source, Operation&& op
     }
 }
 
+// Accepting the -1 of a failed accept fails with that accept's error, which the accept
+// notification left in the current-error record.
+[[noreturn]] void raiseAcceptFailure() {
+    const ErrorRecord& failure = currentError();
+    const std::int32_t number = failure.number != 0 ? failure.number : winsock::kWsaENotSocket;
+    raiseError(number, GetErrorDescription(number), "CSocket.Accept");
+}
+
 std::int32_t portFromNetwork(std::uint16_t networkPort) {
     return MSocketSupport::IntegerToUnsigned(static_cast<std::int16_t>(winsock::networkToHost16(networkPort)));
 }
@@ -87,6 +95,8 @@ void CSocket::GetData(Variant& varData, std::optional<std::int32_t> varType, std
 
 void CSocket::Listen() {
     withSource("CSocket.Listen", [&] {
+        forgetConnection();
+        forgetPeer();
         if (!EnsureSocket()) {
             return;
         }
@@ -184,10 +194,18 @@ void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
 
 void CSocket::Accept(std::int32_t requestID) {
     withSource("CSocket.Accept", [&] {
+        forgetConnection();
+        forgetPeer();
+        if (requestID == winsock::kInvalidSocket) {
+            raiseAcceptFailure();
+        }
         m_socketHandle = requestID;
         readLocalName(false);
+        // The address accept() returned names the station even once it has reset, when
+        // getpeername() no longer answers.
         winsock::SocketAddressIn peer;
-        if (winsock::getPeerName(m_socketHandle, peer) == 0) {
+        if (winsock::getAcceptedPeerName(m_socketHandle, peer) == 0 ||
+            winsock::getPeerName(m_socketHandle, peer) == 0) {
             m_remotePort = portFromNetwork(peer.port);
             m_remoteHostIP = winsock::inetNtoa(peer.address);
             m_remoteHost = m_remoteHostIP;
@@ -271,12 +289,11 @@ void CSocket::ReadBufferSizes() {
 }
 
 void CSocket::DestroySocket() {
-    m_strReceived.clear();
+    forgetConnection();
     // A pending look-up would connect or send on this socket once it completes, and
     // its completion is lost if the message window goes with the socket: drop it.
     MSocketSupport::CancelResolve(*this);
     m_lngResolveRequest = 0;
-    m_readsHeld = false;
     if (m_socketHandle == winsock::kInvalidSocket) {
         return;
     }
@@ -291,6 +308,23 @@ void CSocket::DestroySocket() {
     m_socketHandle = winsock::kInvalidSocket;
     m_blnBound = false;
     m_blnBroadcast = false;
+}
+
+// What is owed to one connection: a reply not yet out, a completion not yet raised, data
+// not yet taken, reads held. None of it may reach the next connection the object serves.
+void CSocket::forgetConnection() {
+    m_strSendPending.clear();
+    m_blnSendCompletePending = false;
+    m_strReceived.clear();
+    m_readsHeld = false;
+}
+
+// The peer's address is kept while the socket goes, for the owner's close and error
+// handlers and for datagrams; a new connection or listener starts without one.
+void CSocket::forgetPeer() {
+    m_remotePort = 0;
+    m_remoteHost.clear();
+    m_remoteHostIP.clear();
 }
 
 // ---- sending and receiving ----
@@ -314,12 +348,22 @@ void CSocket::SendFromBuffer() {
         }
         raiseNetworkError("CSocket.SendData");
     }
-    addChecked(m_lngTotalBytesSent, sent, "CSocket.SendData");
+    // The bytes are out whatever the total says: a total that would pass the largest count
+    // stays as it was, and the overflow is reported once the send is accounted for.
+    std::optional<RuntimeError> overflow;
+    try {
+        addChecked(m_lngTotalBytesSent, sent, "CSocket.SendData");
+    } catch (const RuntimeError& error) {
+        overflow = error;
+    }
     if (sent < length) {
         m_strSendPending.erase(0, static_cast<std::size_t>(sent));
     } else {
         m_strSendPending.clear();
         postToSelf(winsock::kFdWrite);
+    }
+    if (overflow) {
+        throw *overflow;
     }
     if (m_listener) {
         m_listener->OnSendProgress(sent, static_cast<std::int32_t>(m_strSendPending.size()));
@@ -442,7 +486,13 @@ void CSocket::onWrite() {
 }
 
 void CSocket::onAccept() {
-    const winsock::Socket requestID = winsock::accept(m_socketHandle, nullptr);
+    winsock::SocketAddressIn peer;
+    const winsock::Socket requestID = winsock::accept(m_socketHandle, &peer);
+    if (requestID == winsock::kInvalidSocket) {
+        // The -1 handed on is no connection; its failure waits in the current-error record.
+        const int number = winsock::lastError();
+        setError(number, GetErrorDescription(number), "CSocket.PostSocketEvent");
+    }
     if (m_listener) {
         m_listener->OnConnectionRequest(requestID);
     }

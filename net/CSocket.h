@@ -103,6 +103,8 @@ private:
     void ReadFromBuffer(Variant& varData, bool peek, std::optional<std::int32_t> varType,
                         std::optional<std::int32_t> maxLen);
     void DestroySocket();
+    void forgetConnection();
+    void forgetPeer();
     void SendFromBuffer();
     void resolveBeforeSending();
 

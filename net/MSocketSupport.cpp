@@ -1,6 +1,7 @@
 #include "MSocketSupport.h"
 
 #include "CSocket.h"
+#include "GuiThread.h"
 #include "RuntimeError.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,7 @@ struct ServiceState {
     std::map<winsock::Socket, std::weak_ptr<CSocket>> registry;
     std::map<std::int32_t, PendingResolve> resolutions;
     std::map<const CSocket*, std::unique_ptr<char[]>> buffers;
+    std::function<void(const RuntimeError&)> droppedErrorHandler;
 };
 
 ServiceState& state() {
@@ -148,6 +150,16 @@ void deliverLookupCompletion(win::WParam wParam, win::LParam lParam) {
     SocketSupportAccess::postGetHostEvent(*object, requestID, address, name, error);
 }
 
+void reportDropped(const RuntimeError& error) {
+    const auto handler = state().droppedErrorHandler; // a copy: the handler may replace itself
+    if (handler) {
+        try {
+            handler(error);
+        } catch (const std::exception&) {
+        }
+    }
+}
+
 } // namespace
 
 std::int32_t InitWinsockService() {
@@ -182,6 +194,7 @@ void CleanupWinsockService() {
 }
 
 bool RegisterSocket(winsock::Socket handle, CSocket& object) {
+    gui_thread::assertOnGuiThread("MSocketSupport.RegisterSocket");
     auto& service = state();
     if (service.messageWindow == 0 && CreateMessageWindow() == 0) {
         setError(10004, "The operation was canceled.", "MSocketSupport.RegisterSocket");
@@ -330,16 +343,23 @@ win::LParam WindowProc(win::WindowHandle window, win::MessageId message, win::WP
     if (!isSocketEvent && message != service.resolveMessage) {
         return win::callWindowProc(service.previousProc, window, message, wParam, lParam);
     }
-    // An error raised by the object while it handles the notification ends here.
+    // An error raised by the object while it handles the notification ends here, once
+    // the dropped-error handler has heard of it.
     try {
         if (isSocketEvent) {
             deliverSocketEvent(wParam, lParam);
         } else {
             deliverLookupCompletion(wParam, lParam);
         }
+    } catch (const RuntimeError& error) {
+        reportDropped(error);
     } catch (const std::exception&) {
     }
     return 0;
+}
+
+void SetDroppedErrorHandler(std::function<void(const RuntimeError&)> handler) {
+    state().droppedErrorHandler = std::move(handler);
 }
 
 win::WindowHandle MessageWindow() {

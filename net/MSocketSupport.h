@@ -5,9 +5,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 class CSocket;
+class RuntimeError;
 
 // The one process-wide service behind every CSocket: starts and stops the network
 // service, owns the hidden window that receives socket notifications and look-up
@@ -37,6 +39,10 @@ std::string GetErrorDescription(std::int32_t number);
 std::string StringFromPointer(const char* address);
 std::int16_t UnsignedToInteger(std::int32_t value);
 std::int32_t IntegerToUnsigned(std::int16_t value);
+
+// The window procedure drops an error raised while an object handles a notification, as
+// nobody called it; this handler hears of each one first. Empty: nobody hears.
+void SetDroppedErrorHandler(std::function<void(const RuntimeError&)> handler);
 
 win::LParam WindowProc(win::WindowHandle window, win::MessageId message, win::WParam wParam, win::LParam lParam);
 

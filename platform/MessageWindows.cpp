@@ -1,5 +1,7 @@
 #include "MessageWindows.h"
 
+#include "GuiThread.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QObject>
@@ -106,6 +108,7 @@ LParam callWindowProc(WindowProc procedure, WindowHandle window, MessageId messa
 }
 
 bool postMessage(WindowHandle window, MessageId message, WParam wParam, LParam lParam) {
+    gui_thread::assertOnGuiThread("win::postMessage");
     if (!isWindow(window)) {
         return false;
     }

@@ -4,6 +4,7 @@
 
 #include <QSocketNotifier>
 #include <memory>
+#include <optional>
 
 namespace winsock {
 
@@ -25,9 +26,14 @@ public:
 
     void select(win::WindowHandle window, win::MessageId message, std::int32_t events);
     void markListening();
-    // Called on a socket that accept() made: it counts as connected even when its peer
-    // has already gone, so its close is still reported.
-    void markAccepted() { m_connected = true; }
+    // Called on a socket that accept() made, with the peer address accept() returned: it
+    // counts as connected even when its peer has already gone, so its close is still
+    // reported, and its peer stays known when getpeername() no longer answers.
+    void markAccepted(const SocketAddressIn& peer) {
+        m_connected = true;
+        m_acceptedPeer = peer;
+    }
+    const std::optional<SocketAddressIn>& acceptedPeer() const { return m_acceptedPeer; }
     // Called after recv/accept: read and accept notifications may come again.
     void rearmRead();
     // Called after a send that would block: one write notification once writable.
@@ -57,6 +63,7 @@ private:
     win::WindowHandle m_window = 0;
     win::MessageId m_message = 0;
     std::int32_t m_events = 0;
+    std::optional<SocketAddressIn> m_acceptedPeer;
     std::unique_ptr<QSocketNotifier> m_readNotifier;
     std::unique_ptr<QSocketNotifier> m_writeNotifier;
 };

@@ -209,11 +209,12 @@ Socket accept(Socket socket, SocketAddressIn* peer) {
     if (descriptor < 0) {
         return fail(errorFromErrno(acceptError));
     }
+    const SocketAddressIn from = fromPosix(posix);
     if (peer != nullptr) {
-        *peer = fromPosix(posix);
+        *peer = from;
     }
     const Socket accepted = SocketTable::instance().add(descriptor, kSockStream);
-    SocketTable::instance().find(accepted)->markAccepted();
+    SocketTable::instance().find(accepted)->markAccepted(from);
     return accepted;
 }
 
@@ -356,6 +357,18 @@ int getSockName(Socket socket, SocketAddressIn& address) {
 
 int getPeerName(Socket socket, SocketAddressIn& address) {
     return queryName(socket, address, &::getpeername);
+}
+
+int getAcceptedPeerName(Socket socket, SocketAddressIn& address) {
+    SocketEntry* entry = entryOrFail(socket);
+    if (entry == nullptr) {
+        return kSocketError;
+    }
+    if (!entry->acceptedPeer()) {
+        return fail(kWsaENotConnected);
+    }
+    address = *entry->acceptedPeer();
+    return 0;
 }
 
 int getSockOpt(Socket socket, int level, int name, std::int32_t& value) {

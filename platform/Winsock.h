@@ -108,6 +108,9 @@ int recv(Socket socket, char* buffer, int length, int flags);
 int recvFrom(Socket socket, char* buffer, int length, int flags, SocketAddressIn* from);
 int getSockName(Socket socket, SocketAddressIn& address);
 int getPeerName(Socket socket, SocketAddressIn& address);
+// The peer address accept() returned for a socket it made; unlike getPeerName it still
+// answers once the peer has reset. 10057 for a socket accept() did not make.
+int getAcceptedPeerName(Socket socket, SocketAddressIn& address);
 int getSockOpt(Socket socket, int level, int name, std::int32_t& value);
 int setSockOpt(Socket socket, int level, int name, std::int32_t value);
 

@@ -1,5 +1,7 @@
 #include "LoopbackSocket.h"
 
+#include "support/LoopbackAddress.h"
+
 #include <arpa/inet.h>
 #include <cerrno>
 #include <netinet/in.h>
@@ -17,9 +19,7 @@ LoopbackSocket::LoopbackSocket() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLO
     if (m_fd < 0) {
         failWith("socket");
     }
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    sockaddr_in address = testing_support::loopbackAddress(0);
     socklen_t length = sizeof(address);
     if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
         ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {

@@ -1,7 +1,7 @@
 // What the real program makes of this machine's clock: the kernel's state in its start-up
 // log, and no reply at all while the clock reads an impossible date.
-#include "FrozenClock.h"
 #include "QuilletProcess.h"
+#include "ServedQuillet.h"
 #include "Station.h"
 
 #include <QRegularExpression>
@@ -31,7 +31,7 @@ Answer oneStation() {
 }
 
 TEST(ClockHealthTest, AClockAt1970GivesStationsAClosedConnectionAndTheLogOneLine) {
-    QuilletProcess quillet(frozenClock(QStringLiteral("1970-01-01 00:00:00")));
+    QuilletProcess quillet(setClockEnvironment({QStringLiteral("FAKETIME=1970-01-01 00:00:00")}));
     ASSERT_TRUE(quillet.waitForLogLine(kWithheld)) << quillet.standardError().toStdString();
     for (int station = 0; station < 2; ++station) {
         const Answer answer = quillet.whileServing(oneStation);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <sys/resource.h>
 
 namespace e2e {
 
@@ -33,6 +34,38 @@ std::map<int, std::string> openDescriptors(pid_t pid) {
         open[std::stoi(entry.path().filename().string())] = std::filesystem::read_symlink(entry.path(), gone).string();
     }
     return open;
+}
+
+std::map<int, std::string> ownDescriptors(pid_t pid) {
+    std::map<int, std::string> own = openDescriptors(pid);
+    std::erase_if(own, [](const auto& entry) { return entry.second == "anon_inode:[eventfd]"; });
+    return own;
+}
+
+std::string describeDescriptors(const std::map<int, std::string>& descriptors) {
+    std::string text;
+    for (const auto& [number, target] : descriptors) {
+        text += ' ' + std::to_string(number) + ':' + target;
+    }
+    return text;
+}
+
+int lowestFreeDescriptor(pid_t pid) {
+    const std::map<int, std::string> open = openDescriptors(pid);
+    int free = 0;
+    while (open.count(free) != 0) {
+        ++free;
+    }
+    return free;
+}
+
+long setDescriptorLimit(pid_t pid, long limit) {
+    rlimit old{};
+    ::prlimit(pid, RLIMIT_NOFILE, nullptr, &old);
+    rlimit changed = old;
+    changed.rlim_cur = static_cast<rlim_t>(limit);
+    ::prlimit(pid, RLIMIT_NOFILE, &changed, nullptr);
+    return static_cast<long>(old.rlim_cur);
 }
 
 long residentKiB(pid_t pid) {

@@ -1,6 +1,5 @@
 // The reply under a clock set with libfaketime, frozen at a chosen moment. Only the
 // wall clock is set: the monotonic clock behind the 100 ms tick runs on.
-#include "FrozenClock.h"
 #include "ServedQuillet.h"
 #include "Station.h"
 
@@ -21,7 +20,7 @@ void PrintTo(const SetClock& clock, std::ostream* out) {
 
 class SetClockTest : public ::testing::TestWithParam<SetClock> {
 protected:
-    SetClockTest() : quillet(frozenClock(QString::fromLatin1(GetParam().moment))) {}
+    SetClockTest() : quillet(setClockEnvironment({QStringLiteral("FAKETIME=") + GetParam().moment})) {}
 
     QuilletProcess quillet;
 };

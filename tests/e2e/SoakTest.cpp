@@ -3,8 +3,6 @@
 #include "ServedQuillet.h"
 #include "Station.h"
 
-#include "support/EventLoop.h"
-
 namespace e2e {
 namespace {
 
@@ -12,28 +10,12 @@ constexpr std::uint16_t kPort = QuilletProcess::kPort;
 
 class SoakTest : public ServedQuilletTest {};
 
-std::string describe(const std::map<int, std::string>& descriptors) {
-    std::string text;
-    for (const auto& [number, target] : descriptors) {
-        text += ' ' + std::to_string(number) + ':' + target;
-    }
-    return text;
-}
-
 int askInARow(int requests) {
     int answered = 0;
     for (int i = 0; i < requests; ++i) {
         answered += askTime(kPort).reply.size() == 12 ? 1 : 0;
     }
     return answered;
-}
-
-// The descriptors less the event descriptors of GLib's worker threads, which come and go on
-// their own while the server idles.
-std::map<int, std::string> ownDescriptors(pid_t pid) {
-    std::map<int, std::string> own = openDescriptors(pid);
-    std::erase_if(own, [](const auto& entry) { return entry.second == "anon_inode:[eventfd]"; });
-    return own;
 }
 
 // Two ticks per station: a thousand take about 200 seconds.
@@ -46,20 +28,8 @@ TEST_F(SoakTest, AThousandRequestsInARowLeaveTheDescriptorCountAndAlmostAllMemor
     const QDateTime before = QDateTime::currentDateTime();
     EXPECT_EQ(quillet.whileServing([] { return askInARow(kRequests); }), kRequests);
     const QDateTime after = QDateTime::currentDateTime();
-    // The last connection is let go at the next tick, and the listener is made anew.
-    const bool asAtTheStart =
-        testing_support::waitUntil([&] { return ownDescriptors(pid).size() == startDescriptors.size(); }, 2s);
-    const auto endDescriptors = ownDescriptors(pid);
-    EXPECT_TRUE(asAtTheStart) << describe(startDescriptors) << " at the start, now " << describe(endDescriptors);
-    const long growthKiB = residentKiB(pid) - startKiB;
-    if (kResidentSizeIsTheProgramsOwn) {
-        EXPECT_LT(growthKiB, 2 * 1024);
-    }
-    observe(std::to_string(kRequests) + " requests in " + std::to_string(before.secsTo(after)) + " s; descriptors " +
-            std::to_string(startDescriptors.size()) + " -> " + std::to_string(endDescriptors.size()) +
-            " besides GLib's event descriptors (" + std::to_string(openDescriptors(pid).size()) +
-            " in all); resident " + std::to_string(startKiB) + " KiB -> " + std::to_string(startKiB + growthKiB) +
-            " KiB");
+    const std::string resources = expectResourcesAsAtTheStart(pid, startDescriptors, startKiB, 2 * 1024);
+    observe(std::to_string(kRequests) + " requests in " + std::to_string(before.secsTo(after)) + " s; " + resources);
 }
 
 } // namespace

@@ -1,10 +1,10 @@
 #include "Station.h"
 
+#include "support/LoopbackAddress.h"
+
 #include <algorithm>
-#include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -31,12 +31,11 @@ bool await(int descriptor, short events, Clock::time_point end) {
     return ::poll(&entry, 1, millisecondsLeft(end)) > 0;
 }
 
-int connectedDescriptor(std::uint16_t port, std::chrono::milliseconds timeout) {
+int connectedDescriptor(std::uint16_t port, std::chrono::milliseconds timeout, std::uint32_t fromHost) {
     const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const sockaddr_in from = testing_support::loopbackAddress(0, fromHost);
+    ::bind(descriptor, reinterpret_cast<const sockaddr*>(&from), sizeof(from));
+    const sockaddr_in address = testing_support::loopbackAddress(port);
     if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
         return descriptor;
     }
@@ -54,15 +53,17 @@ int connectedDescriptor(std::uint16_t port, std::chrono::milliseconds timeout) {
 
 } // namespace
 
-std::unique_ptr<Station> Station::connect(std::uint16_t port, std::chrono::milliseconds timeout) {
-    const int descriptor = connectedDescriptor(port, timeout);
+std::unique_ptr<Station> Station::connect(std::uint16_t port, std::chrono::milliseconds timeout,
+                                          std::uint32_t fromHost) {
+    const int descriptor = connectedDescriptor(port, timeout, fromHost);
     return descriptor < 0 ? nullptr : std::unique_ptr<Station>(new Station(descriptor));
 }
 
-std::unique_ptr<Station> Station::connectRetrying(std::uint16_t port, std::chrono::milliseconds deadline) {
+std::unique_ptr<Station> Station::connectRetrying(std::uint16_t port, std::chrono::milliseconds deadline,
+                                                  std::uint32_t fromHost) {
     const auto end = Clock::now() + deadline;
     for (;;) {
-        if (auto station = connect(port)) {
+        if (auto station = connect(port, 200ms, fromHost)) {
             return station;
         }
         if (Clock::now() >= end) {
@@ -140,6 +141,12 @@ std::string Station::readAvailable() {
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
     return bytes;
+}
+
+bool Station::isDropped() {
+    char probe = 0;
+    const ssize_t peeked = ::recv(m_descriptor, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
 TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/LoopbackAddress.h"
+
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -21,7 +23,7 @@ struct Answer {
     Ending ending = Ending::TimedOut;
 };
 
-// A station on 127.0.0.1 made of a plain POSIX socket. Every call is bounded by a
+// A station on a loopback address (127.0.0.1 unless told) made of a plain POSIX socket. Every call is bounded by a
 // deadline and never touches the Qt event loop, so many can run on worker threads
 // while the test's own thread keeps reading the server's log.
 class Station {
@@ -29,9 +31,11 @@ public:
     // nullptr when refused, reset, or not connected within the timeout. A connection
     // completes in the kernel at once unless the server's listen queue is full, and then
     // the SYN is retried only after a second: a fresh attempt comes sooner.
-    static std::unique_ptr<Station> connect(std::uint16_t port, std::chrono::milliseconds timeout = 200ms);
+    static std::unique_ptr<Station> connect(std::uint16_t port, std::chrono::milliseconds timeout = 200ms,
+                                            std::uint32_t fromHost = testing_support::loopbackHost());
     // Retries a refused connection until the deadline.
-    static std::unique_ptr<Station> connectRetrying(std::uint16_t port, std::chrono::milliseconds deadline = 5s);
+    static std::unique_ptr<Station> connectRetrying(std::uint16_t port, std::chrono::milliseconds deadline = 5s,
+                                                    std::uint32_t fromHost = testing_support::loopbackHost());
     ~Station();
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
@@ -48,6 +52,8 @@ public:
     Answer readToEnd(std::chrono::milliseconds deadline = 5s);
     // Takes what has arrived without waiting.
     std::string readAvailable();
+    // Whether the connection has ended from the server's side (reset or closed), without waiting.
+    bool isDropped();
 
 private:
     explicit Station(int descriptor) : m_descriptor(descriptor) {}

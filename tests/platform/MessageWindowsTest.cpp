@@ -1,8 +1,11 @@
 #include "MessageWindows.h"
 
+#include "GuiThread.h"
+
 #include "support/EventLoop.h"
 
 #include <gtest/gtest.h>
+#include <thread>
 #include <vector>
 
 using testing_support::spinFor;
@@ -105,6 +108,17 @@ TEST_F(MessageWindowsTest, ReplacingAProcedureHandsBackThePreviousOne) {
     EXPECT_EQ(win::setWindowProc(window, original), &recordingProc);
     EXPECT_EQ(win::callWindowProc(&recordingProc, window, 0x0400, 5, 6), 7);
     EXPECT_EQ(win::setWindowProc(0, &recordingProc), nullptr);
+    win::destroyWindow(window);
+}
+
+TEST(OneThreadRuleTest, PostingFromAnotherThreadEndsTheProgramInBuildsThatCheck) {
+    if (!gui_thread::isChecked()) {
+        GTEST_SKIP() << "this build does not check the one-thread rule";
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const win::WindowHandle window = win::createWindow("test");
+    EXPECT_DEATH(std::thread([&] { win::postMessage(window, 0xC000, 0, 0); }).join(),
+                 "win::postMessage called off the GUI thread");
     win::destroyWindow(window);
 }
 

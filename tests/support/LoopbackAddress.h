@@ -7,11 +7,17 @@
 
 namespace testing_support {
 
-inline sockaddr_in loopbackAddress(std::uint16_t port) {
+// 127.0.0.<last>, host order: every such address reaches this machine's loopback.
+constexpr std::uint32_t loopbackHost(std::uint8_t last = 1) {
+    return (std::uint32_t{127} << 24) | last;
+}
+
+// The address of a port on a loopback host, 127.0.0.1 unless told.
+inline sockaddr_in loopbackAddress(std::uint16_t port, std::uint32_t host = loopbackHost()) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    address.sin_addr.s_addr = htonl(host);
     return address;
 }
 
