@@ -223,6 +223,7 @@ void frmMain::startService() {
     mySock->CloseSocket();
     mySock->Listen();
     writebox(QStringLiteral("Listening"), false);
+    emit serviceChanged();
 }
 
 // Stops the tick, closes the socket object and lets go of it.
@@ -240,6 +241,7 @@ void frmMain::cmdPause_Click() {
         stopService();
         writebox(QStringLiteral("Socket Closed"), false);
         cmdPause->setText(kRestartCaption);
+        emit serviceChanged();
         return;
     }
     try {
@@ -364,6 +366,7 @@ void frmMain::mySock_OnConnectionRequest(std::int32_t requestID) {
         numbers::TotalBytesSent = mySock->m_lngTotalBytesSent;
         numbers::TotalBytesReceived = mySock->m_lngTotalBytesReceived;
         numbers::ShowCounters({lblConnections, lblReceived, lblSent});
+        emit serviceChanged();
         TrimLog();
     } catch (const RuntimeError&) {
         // The request ends silently; the listener is closed, so the next tick must listen.

@@ -47,6 +47,13 @@ public:
     void writebox(const QString& Data, bool firsttime);
     // The log as the text box holds it: lines joined by CR LF.
     const QString& logText() const { return m_log; }
+    // What the window shows of the service: the address for stations and whether it is paused.
+    const QString& shownAddress() const { return LocalIP; }
+    bool isPaused() const { return !mySock; }
+
+signals:
+    // The service started, paused, restarted or counted a request.
+    void serviceChanged();
 
 public slots:
     void cmdPause_Click();
