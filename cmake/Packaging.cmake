@@ -14,6 +14,8 @@ foreach(size 16 32 48)
 endforeach()
 # Shipped for offices that want the server at login; copied into ~/.config/autostart by hand.
 install(FILES packaging/quillet-autostart.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/quillet/autostart)
+# The systemd unit, where Debian 12 keeps packaged units; installed but not enabled.
+install(FILES packaging/quillet.service DESTINATION /lib/systemd/system)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillet)
