@@ -88,15 +88,15 @@ TEST_F(TerminationDuringLookUpTest, AfterTheLookUpGaveUpTheUnansweredQueryDoesNo
 // through XTEST to the focused window, as typed.
 class TerminationWithABoxOpenTest : public testing::Test {
 protected:
-    // Another display server may come and go on the same number meanwhile: a display is taken
-    // only once a client has reached it.
+    // A display is taken only once a client has reached it. Without -noreset the server would
+    // reset, refusing connections a moment, each time its last client leaves.
     static void SetUpTestSuite() {
         for (int attempt = 0; attempt < 5 && s_display.isEmpty(); ++attempt) {
             s_xvfb = std::make_unique<QProcess>();
             s_xvfb->start(QStringLiteral("Xvfb"),
                           {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                            QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                           QStringLiteral("tcp")});
+                           QStringLiteral("tcp"), QStringLiteral("-noreset")});
             testing_support::waitUntil([] { return s_xvfb->canReadLine(); }, std::chrono::seconds(30));
             s_display = QStringLiteral(":") + QString::fromLatin1(s_xvfb->readLine()).trimmed();
             if (s_display == QStringLiteral(":") || xdotool({QStringLiteral("getdisplaygeometry")}).isEmpty()) {
@@ -163,7 +163,8 @@ protected:
         xdotool({QStringLiteral("key"), key});
     }
     void terminateWhileShown(const QString& title, int status) {
-        ASSERT_TRUE(waitForWindow(title)) << quillet->logLines().join(QLatin1Char('\n')).toStdString();
+        ASSERT_TRUE(waitForWindow(title)) << quillet->logLines().join(QLatin1Char('\n')) << quillet->standardError()
+                                          << s_xvfb->readAllStandardError().toStdString() << " on " << s_display;
         quillet->sendSignal(SIGTERM);
         expectEndedWith(*quillet, status);
     }
