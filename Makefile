@@ -15,7 +15,7 @@ build: deps
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
 run: build
-	scripts/run-quillet $(BUILD_DIR)/quillet
+	$(BUILD_DIR)/quillet
 
 test: format-check build
 	cd $(BUILD_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) --timeout 600

@@ -239,6 +239,7 @@ void frmMain::startService() {
     mySock->CloseSocket();
     mySock->Listen();
     writebox(QStringLiteral("Listening"), false);
+    emit serviceChanged();
 }
 
 // Stops the tick, closes the socket object and lets go of it.
@@ -256,6 +257,7 @@ void frmMain::cmdPause_Click() {
         stopService();
         writebox(QStringLiteral("Socket Closed"), false);
         cmdPause->setText(kRestartCaption);
+        emit serviceChanged();
         return;
     }
     try {
@@ -397,6 +399,7 @@ void frmMain::mySock_OnConnectionRequest(std::int32_t requestID) {
         numbers::TotalBytesSent = mySock->m_lngTotalBytesSent;
         numbers::TotalBytesReceived = mySock->m_lngTotalBytesReceived;
         numbers::ShowCounters({lblConnections, lblReceived, lblSent});
+        emit serviceChanged();
         TrimLog();
     } catch (const RuntimeError&) {
         // Past the largest count the request is still answered; the counters stay as they were.

@@ -52,6 +52,13 @@ public:
     const QString& logText() const { return m_log; }
     // What the service knows of the system clock's health.
     ClockWatch& clockWatch() { return *m_clockWatch; }
+    // What the window shows of the service: the address for stations and whether it is paused.
+    const QString& shownAddress() const { return LocalIP; }
+    bool isPaused() const { return !mySock; }
+
+signals:
+    // The service started, paused, restarted or counted a request.
+    void serviceChanged();
 
 public slots:
     void cmdPause_Click();

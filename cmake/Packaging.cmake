@@ -36,6 +36,8 @@ install(FILES ${QUILLET_PACKAGING_DIR}/quillet.1.gz DESTINATION ${CMAKE_INSTALL_
 install(FILES packaging/copyright ${QUILLET_PACKAGING_DIR}/changelog.Debian.gz
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillet)
 install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quillet)
+# The systemd unit, where Debian 12 keeps packaged units; installed but not enabled.
+install(FILES packaging/quillet.service DESTINATION /lib/systemd/system)
 
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME quillet)

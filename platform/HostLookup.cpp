@@ -1,5 +1,7 @@
 #include "Winsock.h"
 
+#include "PendingLookups.h"
+
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QObject>
@@ -108,8 +110,11 @@ AsyncHandle asyncGetHostByName(win::WindowHandle window, win::MessageId message,
     const AsyncHandle handle = lookups.lastHandle = lookups.lastHandle == INT32_MAX ? 1 : lookups.lastHandle + 1;
     // Entered before the look-up starts, in case the resolver answers at once.
     lookups.pending[handle] = PendingLookup{window, message, buffer, bufferLength};
-    QHostInfo::lookupHost(QString::fromLatin1(name.c_str()), &lookups.context,
-                          [handle](const QHostInfo& info) { complete(handle, info); });
+    PendingLookups::started();
+    QHostInfo::lookupHost(QString::fromLatin1(name.c_str()), &lookups.context, [handle](const QHostInfo& info) {
+        PendingLookups::finished();
+        complete(handle, info);
+    });
     return handle;
 }
 

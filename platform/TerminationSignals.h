@@ -10,6 +10,13 @@
 class TerminationSignals : public QObject {
     Q_OBJECT
 public:
+    // Catches the two signals from here on, and unblocks them should the parent have blocked
+    // them. Needs no Qt object: call it first in main, so that no signal is lost in start-up.
+    static void catchSignals();
+    // Whether either signal has come since they were caught.
+    static bool requested();
+
+    // Reports the signals on the event loop, including one that came before it was made.
     TerminationSignals();
     ~TerminationSignals() override;
 

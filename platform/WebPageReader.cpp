@@ -1,5 +1,7 @@
 #include "WebPageReader.h"
 
+#include "PendingLookups.h"
+
 #include <QEventLoop>
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
@@ -48,6 +50,9 @@ std::size_t WebPageReader::readStart(const std::string& pageAddress, std::span<c
     QNetworkReply* reply = manager.get(pageRequest(pageAddress)); // owned by the manager
     const auto wanted = static_cast<qint64>(area.size());
     if (!waitForBody(*reply, wanted, m_bound)) {
+        if (!reply->isFinished() && reply->bytesAvailable() == 0) {
+            PendingLookups::abandoned(); // nothing came back, so the host's name may still be resolving
+        }
         return 0;
     }
     const qint64 count = reply->read(area.data(), wanted);

@@ -5,13 +5,17 @@
 #include <QProcessEnvironment>
 #include <csignal>
 
-QuilletProcess::QuilletProcess(const QStringList& environment, const QStringList& launcher) {
+QuilletProcess::QuilletProcess(const QStringList& environment, const QStringList& launcher,
+                               const std::function<void()>& childSetUp) {
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
     variables.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     for (const QString& entry : environment) {
         variables.insert(entry.section(QLatin1Char('='), 0, 0), entry.section(QLatin1Char('='), 1));
     }
     m_process.setProcessEnvironment(variables);
+    if (childSetUp) {
+        m_process.setChildProcessModifier(childSetUp);
+    }
     if (launcher.isEmpty()) {
         m_process.start(QStringLiteral(QUILLET_BINARY), {});
     } else {

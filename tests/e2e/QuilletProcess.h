@@ -17,8 +17,10 @@ public:
     static constexpr std::uint16_t kPort = 10325;
 
     // Starts the program; extra environment entries as "NAME=value". A launcher, when
-    // given, is a command line that runs the program (as valgrind does).
-    explicit QuilletProcess(const QStringList& environment = {}, const QStringList& launcher = {});
+    // given, is a command line that runs the program (as valgrind does). The child set-up,
+    // when given, runs in the new process just before it becomes the launcher or the program.
+    explicit QuilletProcess(const QStringList& environment = {}, const QStringList& launcher = {},
+                            const std::function<void()>& childSetUp = {});
     ~QuilletProcess();
     QuilletProcess(const QuilletProcess&) = delete;
     QuilletProcess& operator=(const QuilletProcess&) = delete;
