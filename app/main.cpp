@@ -1,3 +1,4 @@
+#include "ClockWatch.h"
 #include "CommandLine.h"
 #include "ErrorReport.h"
 #include "FontSubstitutes.h"
@@ -48,8 +49,9 @@ std::string localAddressUnlessTerminated() {
     return address;
 }
 
-// "Address 192.168.1.10, 3 requests served, listening": what the service manager shows.
-void addStatusParts(ServiceNotifier& notifier, const frmMain& form) {
+// "Address 192.168.1.10, 3 requests served, listening, clock synchronised": what the service
+// manager shows.
+void addStatusParts(ServiceNotifier& notifier, frmMain& form) {
     notifier.addStatusPart([&form] {
         const QString& address = form.shownAddress();
         return address.isEmpty() ? QStringLiteral("No address") : QStringLiteral("Address ") + address;
@@ -60,6 +62,8 @@ void addStatusParts(ServiceNotifier& notifier, const frmMain& form) {
     });
     notifier.addStatusPart(
         [&form] { return form.isPaused() ? QStringLiteral("paused") : QStringLiteral("listening"); });
+    notifier.addStatusPart([&form] { return form.clockWatch().stateText(); });
+    QObject::connect(&form.clockWatch(), &ClockWatch::stateTextChanged, &notifier, &ServiceNotifier::statusChanged);
 }
 
 // Starts the service and runs the event loop; answers the exit status. A start-up error keeps
