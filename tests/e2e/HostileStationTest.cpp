@@ -312,11 +312,16 @@ TEST_F(HostileStationTest, AStationTheServerHasNoDescriptorForIsNoRequestAndTheC
     // One station served first: by then the server's threads have made their descriptors,
     // which they would otherwise fail to make once the limit is down.
     const auto pid = static_cast<pid_t>(quillet.pid());
-    const std::size_t listening = ownDescriptors(pid).size();
     ASSERT_EQ(quillet.whileServing([] { return askTime(kPort); }).reply.size(), 12U);
-    ASSERT_TRUE(testing_support::waitUntil([&] { return ownDescriptors(pid).size() == listening; }));
-    // The listener is open, but for a moment in each tick: room for it and nothing more.
-    const long limit = setDescriptorLimit(pid, std::max(lowestFreeDescriptor(pid), lowestFreeDescriptor(pid)));
+    // Each tick closes the listener and opens another, and until then the served connection may
+    // still be open in its place: the limit is taken from two equal readings that hold the
+    // listener, so it leaves room to listen again and nothing more.
+    std::map<int, std::string> held;
+    ASSERT_TRUE(testing_support::waitUntil([&] {
+        held = openDescriptors(pid);
+        return held == openDescriptors(pid) && holdsListeningSocket(pid, held);
+    })) << describeDescriptors(held);
+    const long limit = setDescriptorLimit(pid, lowestFreeDescriptor(held));
     for (int station = 0; station < 2; ++station) {
         const Answer answer = quillet.whileServing([] {
             auto dropped = Station::connect(kPort, 1s);

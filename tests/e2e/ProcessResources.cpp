@@ -1,7 +1,10 @@
 #include "ProcessResources.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <sstream>
 #include <string>
 #include <sys/resource.h>
 
@@ -50,10 +53,27 @@ std::string describeDescriptors(const std::map<int, std::string>& descriptors) {
     return text;
 }
 
-int lowestFreeDescriptor(pid_t pid) {
-    const std::map<int, std::string> open = openDescriptors(pid);
+bool holdsListeningSocket(pid_t pid, const std::map<int, std::string>& descriptors) {
+    constexpr const char* kListen = "0A"; // the state column of a listening socket
+    std::ifstream table(procEntry(pid, "net/tcp"));
+    std::string line;
+    std::getline(table, line); // the heading
+    std::set<std::string> listeners;
+    while (std::getline(table, line)) {
+        std::istringstream fields(line);
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode;
+        fields >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode;
+        if (state == kListen) {
+            listeners.insert("socket:[" + inode + ']');
+        }
+    }
+    return std::any_of(descriptors.begin(), descriptors.end(),
+                       [&](const auto& entry) { return listeners.count(entry.second) != 0; });
+}
+
+int lowestFreeDescriptor(const std::map<int, std::string>& descriptors) {
     int free = 0;
-    while (open.count(free) != 0) {
+    while (descriptors.count(free) != 0) {
         ++free;
     }
     return free;

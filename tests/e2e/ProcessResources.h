@@ -14,8 +14,10 @@ std::map<int, std::string> openDescriptors(pid_t pid);
 std::map<int, std::string> ownDescriptors(pid_t pid);
 // " 3:socket:[1234] 4:/dev/null", for a failure message.
 std::string describeDescriptors(const std::map<int, std::string>& descriptors);
-// The lowest descriptor number the process has free.
-int lowestFreeDescriptor(pid_t pid);
+// Whether one of these descriptors of the process is a TCP socket that listens.
+bool holdsListeningSocket(pid_t pid, const std::map<int, std::string>& descriptors);
+// The lowest descriptor number free among these.
+int lowestFreeDescriptor(const std::map<int, std::string>& descriptors);
 // Sets the process's soft limit on open descriptors; answers the limit it had.
 long setDescriptorLimit(pid_t pid, long limit);
 // Resident memory now, and its peak since the start or the last resetPeakResident, in KiB.
