@@ -98,7 +98,7 @@ void CSocket::Listen() {
         forgetConnection();
         forgetPeer();
         if (!EnsureSocket()) {
-            return;
+            raiseNetworkError("CSocket.Listen"); // listening without a socket would be a success reported falsely
         }
         if (!m_blnBound) {
             Bind(0, {});

@@ -336,6 +336,26 @@ TEST_F(HostileStationTest, AStationTheServerHasNoDescriptorForIsNoRequestAndTheC
     EXPECT_EQ(linesWith(quillet, QStringLiteral("RQST: [")), 1); // the station served first
 }
 
+TEST_F(HostileStationTest, AListenerTheServerHasNoDescriptorForIsLoggedOnceAndListensOnceOneIsFree) {
+#ifdef QUILLET_SANITIZED
+    GTEST_SKIP() << "the sanitizers' runtime needs descriptors of its own (a pipe to test memory with)";
+#endif
+    const auto pid = static_cast<pid_t>(quillet.pid());
+    ASSERT_EQ(quillet.whileServing([] { return askTime(kPort); }).reply.size(), 12U);
+    long limit = 0;
+    {
+        // Held where a tick listens again, its old listener closed: no room for a new one.
+        ServerBreakpoint listen(quillet.pid(), QStringLiteral("CSocket::Listen"));
+        ASSERT_TRUE(listen.isSet() && listen.waitForHit()) << listen.transcript().toStdString();
+        limit = setDescriptorLimit(pid, lowestFreeDescriptor(openDescriptors(pid)));
+    }
+    ASSERT_TRUE(quillet.waitForLogLine(QStringLiteral("] Error 10024: Too many open files.")))
+        << quillet.logLines().join('\n').toStdString();
+    setDescriptorLimit(pid, limit);
+    EXPECT_EQ(quillet.whileServing([] { return askTime(kPort); }).reply.size(), 12U);
+    EXPECT_EQ(linesWith(quillet, QStringLiteral("Error 10024")), 1);
+}
+
 // A server whose wall clock the test sets through a file, so that a reply shows the moment
 // it was built.
 class ClockFile {
