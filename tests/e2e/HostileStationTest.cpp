@@ -272,12 +272,12 @@ TEST_F(HostileStationTest, AStationThatHalfClosesBeforeItsReplyLeavesNothingOwed
 
 TEST_F(HostileStationTest, PastTheLargestSentTotalEveryStationStillGetsOneReplyThenTheEnd) {
     {
+        const QDateTime before = QDateTime::currentDateTime(); // the reply is made before the hold
         ServerBreakpoint send(quillet.pid(), QStringLiteral("CSocket::SendData"));
         auto station = connectAndHold(send);
         ASSERT_NE(station, nullptr);
         send.run(QStringLiteral("set var this->m_lngTotalBytesSent = 2147483640")); // 12 more would pass the top
         send.release();
-        const QDateTime before = QDateTime::currentDateTime();
         const Answer answer = quillet.whileServing([&] { return station->readToEnd(); });
         EXPECT_TRUE(isReplyBetween(answer.bytes, before, QDateTime::currentDateTime())) << answer.bytes;
         EXPECT_EQ(answer.ending, Ending::Fin);
