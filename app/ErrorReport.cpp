@@ -4,10 +4,6 @@
 #include <QMessageBox>
 #include <cstdio>
 
-QString describeError(const RuntimeError& error) {
-    return QStringLiteral("Error %1: %2").arg(error.number()).arg(QString::fromStdString(error.description()));
-}
-
 bool hasDisplay() {
     const QString platform = QGuiApplication::platformName();
     return platform != QLatin1String("offscreen") && platform != QLatin1String("minimal");

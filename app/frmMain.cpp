@@ -1,11 +1,7 @@
 #include "frmMain.h"
 
-#include "ClockWatch.h"
 #include "ErrorReport.h"
-#include "KernelClockHealth.h"
-#include "MSocketSupport.h"
 #include "Module1.h"
-#include "Module2.h"
 #include "ProductIcon.h"
 #include "QuestionBox.h"
 #include "SystemTrayIcon.h"
@@ -22,12 +18,9 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <cstdio>
 
 namespace {
 
-constexpr int kMaxLogLines = 200;  // more than this is cut back...
-constexpr int kKeptLogLines = 100; // ...to the newest this many
 const QString kLineBreak = QStringLiteral("\r\n");
 const QString kPauseCaption = QStringLiteral("&Pause");
 const QString kRestartCaption = QStringLiteral("&Restart");
@@ -91,42 +84,18 @@ QString forDisplay(const QString& logText) {
     return shown.replace(kLineBreak, QStringLiteral("\n"));
 }
 
-void writeToStandardOutput(const QString& line) {
-    const QByteArray bytes = line.toLocal8Bit() + '\n';
-    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
-    std::fflush(stdout);
-}
-
 } // namespace
 
-frmMain::frmMain() : frmMain(Setup{}) {}
-
-frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
-    if (!m_setup.localAddress) {
-        m_setup.localAddress = [] { return Module2::GetLocalIPAddress(); };
-    }
+frmMain::frmMain(TimeService& service, Setup setup) : m_service(service), m_setup(std::move(setup)) {
     if (!m_setup.trayIcon) {
         m_setup.trayIcon = std::make_shared<SystemTrayIcon>();
     }
     if (!m_setup.askYesNo) {
         m_setup.askYesNo = [this](const QString& title, const QString& text) { return askYesNo(this, title, text); };
     }
-    if (!m_setup.clockHealth) {
-        m_setup.clockHealth = std::make_shared<KernelClockHealth>();
-    }
     m_setup.trayIcon->setActivationHandler(
         [this](TrayIcon::Activation activation, const QPoint& position) { TrayIcon_Activated(activation, position); });
     m_setup.trayIcon->setGoneHandler([this] { TrayIcon_Gone(); });
-    m_clockWatch = new ClockWatch(
-        m_setup.clockHealth, m_setup.clock, ClockWatch::releaseDate(),
-        [this](const QString& text) { writebox(text, false); }, this);
-    // Errors of a station's connection that nobody called for, logged once per connection.
-    MSocketSupport::SetDroppedErrorHandler(
-        [this](const RuntimeError& error) { logOnce(m_lastConnectionError, error); });
-    Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setTimerType(Qt::PreciseTimer); // a coarse timer may tick anywhere from 95 to 105 ms
-    Timer1.setParent(this);
-    connect(&Timer1, &QTimer::timeout, this, &frmMain::Timer1_Timer);
     createWindow();
     createControls();
     setControlLooks();
@@ -134,15 +103,12 @@ frmMain::frmMain(Setup setup) : m_setup(std::move(setup)) {
     createTrayMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize); // the menu bar and the client area, never resized
     layout()->activate();
+    observeService();
 }
 
 frmMain::~frmMain() {
     m_setup.trayIcon->setActivationHandler(nullptr);
     m_setup.trayIcon->setGoneHandler(nullptr);
-    MSocketSupport::SetDroppedErrorHandler(nullptr);
-    if (mySock) {
-        mySock->setListener(nullptr);
-    }
 }
 
 // A fixed border with minimize and close buttons; the window's default font is the classic
@@ -217,59 +183,53 @@ void frmMain::createTrayMenu() {
     addItem(mnuPopupMenu, "mnuMinExit", QStringLiteral("E&xit"), this, &frmMain::mnuMinExit_Click);
 }
 
-// ---- start-up and service controls ----
+// ---- the service, as the window shows it ----
+
+// The log, the counters and the button's caption follow the service; the text box starts
+// with whatever the service logged before the window was made.
+void frmMain::observeService() {
+    txtOutput->setPlainText(forDisplay(m_service.logText()));
+    connect(&m_service, &TimeService::lineWritten, this, &frmMain::showLine);
+    connect(&m_service, &TimeService::logTrimmed, this,
+            [this] { txtOutput->setPlainText(forDisplay(m_service.logText())); });
+    connect(&m_service, &TimeService::countersChanged, this, [this] {
+        numbers::ShowCounters({lblConnections, lblReceived, lblSent});
+    });
+    connect(&m_service, &TimeService::serviceChanged, this, &frmMain::showService);
+}
 
 void frmMain::Form_Load() {
-    LocalIP = QString::fromStdString(m_setup.localAddress());
-    lblIP->setText(LocalIP);
-    writebox(QStringLiteral("Local IP: ") + LocalIP, true);
-    startService();
-    m_clockWatch->start();
+    lblIP->setText(m_service.localAddress());
     LastWindowState = 0;
 }
 
-// Creates the service's socket object and listens; the log lines are fixed labels
-// written in this order whatever the socket does.
-void frmMain::startService() {
-    mySock = CSocket::create();
-    mySock->setListener(this);
-    writebox(QStringLiteral("Bound"), false);
-    mySock->LocalPort(m_setup.port);
-    writebox(QStringLiteral("Port: %1").arg(m_setup.port), false);
-    mySock->CloseSocket();
-    mySock->Listen();
-    writebox(QStringLiteral("Listening"), false);
-    emit serviceChanged();
+void frmMain::showLine(const QString& line, bool firsttime) {
+    txtOutput->moveCursor(QTextCursor::End);
+    txtOutput->insertPlainText(forDisplay(firsttime ? line : kLineBreak + line));
+    txtOutput->moveCursor(QTextCursor::End);
 }
 
-// Stops the tick, closes the socket object and lets go of it.
-void frmMain::stopService() {
-    Timer1.stop();
-    if (mySock) {
-        mySock->CloseSocket();
-        mySock->setListener(nullptr);
-    }
-    mySock.reset();
+void frmMain::showService() {
+    cmdPause->setText(m_service.isPaused() ? kRestartCaption : kPauseCaption);
 }
 
+// ---- the service controls ----
+
+// The caption follows the service's own state, so a restart that fails leaves "&Restart".
 void frmMain::cmdPause_Click() {
-    if (cmdPause->text() == kPauseCaption) {
-        stopService();
-        writebox(QStringLiteral("Socket Closed"), false);
-        cmdPause->setText(kRestartCaption);
-        emit serviceChanged();
+    if (!m_service.isPaused()) {
+        m_service.pause();
         return;
     }
     try {
-        startService();
-        cmdPause->setText(kPauseCaption);
+        m_service.restart();
     } catch (const RuntimeError& error) {
         reportError(error, this);
     }
 }
 
 void frmMain::cmdExit_Click() {
-    stopService();
+    m_service.stop();
     close();
     QCoreApplication::quit(); // also when the window was hidden in the tray
 }
@@ -376,109 +336,4 @@ void frmMain::closeEvent(QCloseEvent* event) {
 
 void frmMain::Form_Unload() {
     m_setup.trayIcon->remove();
-}
-
-// ---- the request cycle ----
-
-void frmMain::mySock_OnConnectionRequest(std::int32_t requestID) {
-    try {
-        mySock->CloseSocket(); // nothing listens from here until a tick listens again
-        mySock->Accept(requestID);
-    } catch (const RuntimeError& error) {
-        // A failed accept is no request: its error is logged once and the next tick listens.
-        logOnce(m_lastConnectionError, error);
-        armTimer();
-        return;
-    }
-    m_replySent = false;
-    m_lastConnectionError.reset();
-    try {
-        writebox(QStringLiteral("RQST: [") + QString::fromStdString(mySock->RemoteHostIP()) + QLatin1Char(']'), false);
-        armTimer();
-        addChecked(numbers::TotalRequests, 1, "numbers");
-        numbers::TotalBytesSent = mySock->m_lngTotalBytesSent;
-        numbers::TotalBytesReceived = mySock->m_lngTotalBytesReceived;
-        numbers::ShowCounters({lblConnections, lblReceived, lblSent});
-        emit serviceChanged();
-        TrimLog();
-    } catch (const RuntimeError&) {
-        // Past the largest count the request is still answered; the counters stay as they were.
-    }
-}
-
-void frmMain::mySock_OnSendComplete() {
-    mySock->CloseSocket();
-}
-
-// One reply per connection: a connection still open a tick after its reply is let go,
-// and one whose reply failed is closed at once, so every state leads back to listening
-// within two ticks.
-void frmMain::Timer1_Timer() {
-    if (!mySock) {
-        return;
-    }
-    try {
-        if (mySock->State() == SocketState::Connected && !m_replySent) {
-            m_replySent = true;
-            const QDateTime now = m_setup.clock();
-            if (m_clockWatch->mayReply(now)) {
-                mySock->SendData((Module1::ReplyDate(now.date()) + Module1::ReplyTime(now.time())).toStdString());
-            } else {
-                mySock->CloseSocket(); // the station gets no time rather than an impossible one
-            }
-        } else if (mySock->State() == SocketState::Connected) {
-            mySock->CloseSocket();
-        } else {
-            mySock->CloseSocket();
-            mySock->Listen();
-        }
-        m_lastTickError.reset();
-    } catch (const RuntimeError& error) {
-        logTickError(error);
-        mySock->CloseSocket(); // the connection whose reply failed, or a half-made listener
-    }
-}
-
-void frmMain::armTimer() {
-    Timer1.setInterval(kTickMilliseconds);
-    Timer1.start();
-}
-
-// A tick that fails is logged once; the same error repeating tick after tick is not.
-void frmMain::logTickError(const RuntimeError& error) {
-    logOnce(m_lastTickError, error);
-}
-
-// Logs the error unless it is the one last logged there.
-void frmMain::logOnce(std::optional<ErrorKey>& lastLogged, const RuntimeError& error) {
-    const ErrorKey key{error.number(), error.description()};
-    if (lastLogged != key) {
-        lastLogged = key;
-        writebox(describeError(error), false);
-    }
-}
-
-// ---- the activity log ----
-
-void frmMain::writebox(const QString& Data, bool firsttime) {
-    const QString line = Module1::LogStamp(m_setup.clock()) + QLatin1Char(' ') + Data;
-    const QString added = firsttime ? line : kLineBreak + line;
-    m_log += added;
-    txtOutput->moveCursor(QTextCursor::End);
-    txtOutput->insertPlainText(forDisplay(added));
-    txtOutput->moveCursor(QTextCursor::End);
-    writeToStandardOutput(line);
-}
-
-void frmMain::TrimLog() {
-    const int lines = static_cast<int>(m_log.count(kLineBreak)) + 1;
-    if (lines <= kMaxLogLines) {
-        return;
-    }
-    qsizetype cut = -1;
-    for (int removed = 0; removed < lines - kKeptLogLines; ++removed) {
-        cut = m_log.indexOf(kLineBreak, cut + 1);
-    }
-    m_log = m_log.mid(cut + kLineBreak.size());
-    txtOutput->setPlainText(forDisplay(m_log));
 }

@@ -8,6 +8,7 @@
 #include "ProductIcon.h"
 #include "ServiceNotifier.h"
 #include "TerminationSignals.h"
+#include "TimeService.h"
 #include "WarningBox.h"
 #include "frmMain.h"
 #include "numbers.h"
@@ -15,16 +16,15 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
-// Started from SSH or at boot there is no display: the server then runs on Qt's offscreen
-// platform instead of aborting. A platform named in QT_QPA_PLATFORM always wins.
-void runOffscreenWithoutDisplay() {
-    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
+// Started from SSH or at boot there is no display: the service then runs without any window.
+// A platform named in QT_QPA_PLATFORM always gets the window.
+bool displayNamed() {
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
 // Warnings go to standard error; with a display they are also shown in a box.
@@ -49,11 +49,18 @@ std::string localAddressUnlessTerminated() {
     return address;
 }
 
+// Every activity-log line also goes to standard output, as it happens: the journal's copy.
+void writeToStandardOutput(const QString& line) {
+    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    std::fwrite(bytes.constData(), 1, static_cast<std::size_t>(bytes.size()), stdout);
+    std::fflush(stdout);
+}
+
 // "Address 192.168.1.10, 3 requests served, listening, clock synchronised": what the service
 // manager shows.
-void addStatusParts(ServiceNotifier& notifier, frmMain& form) {
-    notifier.addStatusPart([&form] {
-        const QString& address = form.shownAddress();
+void addStatusParts(ServiceNotifier& notifier, TimeService& service) {
+    notifier.addStatusPart([&service] {
+        const QString& address = service.localAddress();
         return address.isEmpty() ? QStringLiteral("No address") : QStringLiteral("Address ") + address;
     });
     notifier.addStatusPart([] {
@@ -61,28 +68,110 @@ void addStatusParts(ServiceNotifier& notifier, frmMain& form) {
                                            : QStringLiteral("%1 requests served").arg(numbers::TotalRequests);
     });
     notifier.addStatusPart(
-        [&form] { return form.isPaused() ? QStringLiteral("paused") : QStringLiteral("listening"); });
-    notifier.addStatusPart([&form] { return form.clockWatch().stateText(); });
-    QObject::connect(&form.clockWatch(), &ClockWatch::stateTextChanged, &notifier, &ServiceNotifier::statusChanged);
+        [&service] { return service.isPaused() ? QStringLiteral("paused") : QStringLiteral("listening"); });
+    notifier.addStatusPart([&service] { return service.clockWatch().stateText(); });
+    QObject::connect(&service.clockWatch(), &ClockWatch::stateTextChanged, &notifier, &ServiceNotifier::statusChanged);
+    QObject::connect(&service, &TimeService::serviceChanged, &notifier, &ServiceNotifier::statusChanged);
 }
 
-// Starts the service and runs the event loop; answers the exit status. A start-up error keeps
-// its status 1 even when a signal closes its box.
-int run(frmMain& form, ServiceNotifier& notifier) {
-    try {
-        if (TerminationSignals::requested()) {
-            return 0;
-        }
-        form.Form_Load();
-    } catch (const StartUpInterrupted&) {
-        return 0;
-    } catch (const RuntimeError& error) {
-        reportError(error);
-        return 1;
+// The service and those who observe it whether or not there is a window: the log on standard
+// output and the service manager's notices.
+struct Server {
+    explicit Server(TimeService::Setup setup) : service(std::move(setup)) {
+        QObject::connect(&service, &TimeService::lineWritten, &service,
+                         [](const QString& line) { writeToStandardOutput(line); });
+        addStatusParts(notifier, service);
     }
-    notifier.ready();
-    form.show();
-    return QApplication::exec();
+
+    // Starts the service and runs the event loop; answers the exit status. A start-up error
+    // keeps its status 1 even when a signal closes its box.
+    int run(const std::function<void(const RuntimeError&)>& report, const std::function<void()>& started) {
+        try {
+            if (TerminationSignals::requested()) {
+                return 0;
+            }
+            service.start();
+        } catch (const StartUpInterrupted&) {
+            return 0;
+        } catch (const RuntimeError& error) {
+            report(error);
+            return 1;
+        }
+        started();
+        notifier.ready();
+        return QCoreApplication::exec();
+    }
+
+    TimeService service;
+    ServiceNotifier notifier;
+};
+
+// The exit command runs on a termination signal, which also ends the loops of an open box and
+// of the start-up's look-up.
+void leaveOnTermination(TerminationSignals& termination, const std::function<void()>& exitCommand) {
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &termination, [exitCommand] {
+        exitCommand();
+        QCoreApplication::exit(0);
+    });
+}
+
+TimeService::Setup serviceSetup() {
+    TimeService::Setup setup;
+    setup.localAddress = &localAddressUnlessTerminated;
+    return setup;
+}
+
+// The application object's end would wait for a host look-up's answer; the process ends
+// without it once the program has let go of what it owns.
+int finish(int status) {
+    if (PendingLookups::any()) {
+        endProcess(status);
+    }
+    return status;
+}
+
+// No display: the service alone, on QtCore, with no window, font or GUI platform loaded.
+int runHeadless(int argc, char* argv[]) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Quillet"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    TerminationSignals termination;
+    int status = 0;
+    {
+        Server server(serviceSetup());
+        leaveOnTermination(termination, [&server] { server.service.stop(); });
+        status = server.run(
+            [](const RuntimeError& error) {
+                std::fprintf(stderr, "%s\n", qPrintable(describeError(error)));
+                std::fflush(stderr);
+            },
+            [] {});
+        server.notifier.stopping();
+    }
+    return finish(status);
+}
+
+int runWithWindow(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillet"));
+    QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
+    QApplication::setWindowIcon(productIcon());
+    installFontSubstitutes();
+    TerminationSignals termination;
+    installWarningBox();
+    int status = 0;
+    {
+        Server server(serviceSetup());
+        frmMain form(server.service);
+        leaveOnTermination(termination, [&form] { form.cmdExit_Click(); });
+        status = server.run([](const RuntimeError& error) { reportError(error); },
+                            [&form] {
+                                form.Form_Load();
+                                form.show();
+                            });
+        server.notifier.stopping();
+    }
+    return finish(status);
 }
 
 } // namespace
@@ -92,33 +181,6 @@ int main(int argc, char* argv[]) {
     if (const auto answered = answerCommandLine({argv + 1, argv + argc})) {
         return *answered;
     }
-    runOffscreenWithoutDisplay();
     int qtArgumentCount = 1; // Qt's own options are not the program's: it sees none
-    QApplication application(qtArgumentCount, argv);
-    QApplication::setApplicationName(QStringLiteral("Quillet"));
-    QApplication::setApplicationVersion(QStringLiteral(QUILLET_VERSION));
-    QApplication::setWindowIcon(productIcon());
-    installFontSubstitutes();
-    TerminationSignals termination;
-    installWarningBox();
-
-    int status = 0;
-    {
-        frmMain::Setup setup;
-        setup.localAddress = &localAddressUnlessTerminated;
-        frmMain form(std::move(setup));
-        ServiceNotifier notifier;
-        addStatusParts(notifier, form);
-        QObject::connect(&form, &frmMain::serviceChanged, &notifier, &ServiceNotifier::statusChanged);
-        QObject::connect(&termination, &TerminationSignals::terminationRequested, &form, [&form] {
-            form.cmdExit_Click();
-            QCoreApplication::exit(0); // also ends the loops of an open box and of the start-up's look-up
-        });
-        status = run(form, notifier);
-        notifier.stopping();
-    }
-    if (PendingLookups::any()) {
-        endProcess(status); // the application object's end would wait for the look-up's answer
-    }
-    return status;
+    return displayNamed() ? runWithWindow(qtArgumentCount, argv) : runHeadless(qtArgumentCount, argv);
 }

@@ -19,16 +19,18 @@ public:
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
-    frmMain::Setup setup;
+    TimeService::Setup setup;
     setup.clockHealth = std::make_shared<NoClockHealth>();
-    frmMain form(setup);
+    TimeService service(setup);
+    frmMain form(service);
     try {
-        form.Form_Load();
+        service.start();
     } catch (const RuntimeError& error) {
         reportError(error);
         return 1;
     }
-    form.clockWatch().stop();
+    form.Form_Load();
+    service.clockWatch().stop();
     form.show();
     return QApplication::exec();
 }

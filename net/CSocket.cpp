@@ -13,9 +13,12 @@ namespace {
 constexpr std::int32_t kDefaultRecvChunk = 8192; // when the socket reports no receive size
 constexpr int kListenBacklog = 5;
 
-[[noreturn]] void raiseNetworkError(const std::string& source) {
-    const int number = winsock::lastError();
+[[noreturn]] void raiseNetworkError(int number, const std::string& source) {
     raiseError(number, GetErrorDescription(number), source);
+}
+
+ErrorRecord networkError(int number, std::string source) {
+    return {number, GetErrorDescription(number), std::move(source)};
 }
 
 // Runs an operation so that every failure inside it reaches the caller with the
@@ -26,14 +29,6 @@ template <typename Operation> void withSource(const char* source, Operation&& op
     } catch (const RuntimeError& error) {
         reraiseWithSource(error, source);
     }
-}
-
-// Accepting the -1 of a failed accept fails with that accept's error, which the accept
-// notification left in the current-error record.
-[[noreturn]] void raiseAcceptFailure() {
-    const ErrorRecord& failure = currentError();
-    const std::int32_t number = failure.number != 0 ? failure.number : winsock::kWsaENotSocket;
-    raiseError(number, GetErrorDescription(number), "CSocket.Accept");
 }
 
 std::int32_t portFromNetwork(std::uint16_t networkPort) {
@@ -54,6 +49,7 @@ CSocket::~CSocket() {
             DestroySocket();
         }
     } catch (const RuntimeError&) {
+        // The owner has gone; there is no one left to tell.
     }
     MSocketSupport::CancelResolve(*this);
     MSocketSupport::CleanupWinsockService();
@@ -67,8 +63,8 @@ void CSocket::SendData(const Variant& varData) {
             if (m_socketHandle == winsock::kInvalidSocket) {
                 raiseError(kWrongProtocolOrState, kWrongProtocolOrStateText, "CSocket.SendData");
             }
-        } else if (!EnsureSocket()) {
-            return;
+        } else {
+            EnsureSocket();
         }
         std::string bytes = VariantToBytes(varData);
         if (bytes.empty()) {
@@ -97,15 +93,13 @@ void CSocket::Listen() {
     withSource("CSocket.Listen", [&] {
         forgetConnection();
         forgetPeer();
-        if (!EnsureSocket()) {
-            raiseNetworkError("CSocket.Listen"); // listening without a socket would be a success reported falsely
-        }
+        EnsureSocket();
         if (!m_blnBound) {
             Bind(0, {});
         }
-        if (winsock::listen(m_socketHandle, kListenBacklog) == winsock::kSocketError) {
+        if (const winsock::Result listened = winsock::listen(m_socketHandle, kListenBacklog); listened.failed()) {
             m_state = SocketState::Error;
-            raiseNetworkError("CSocket.Listen");
+            raiseNetworkError(listened.error, "CSocket.Listen");
         }
         m_state = SocketState::Listening;
     });
@@ -113,9 +107,7 @@ void CSocket::Listen() {
 
 void CSocket::Connect(std::optional<std::string> strRemoteHost, std::optional<std::int32_t> lngRemotePort) {
     withSource("CSocket.Connect", [&] {
-        if (!EnsureSocket()) {
-            return;
-        }
+        EnsureSocket();
         if (strRemoteHost && !strRemoteHost->empty()) {
             m_remoteHost = *strRemoteHost;
         }
@@ -132,61 +124,64 @@ void CSocket::Connect(std::optional<std::string> strRemoteHost, std::optional<st
             checkRemotePort();
             m_state = SocketState::ResolvingHost;
             m_lngResolveRequest = 0;
-            m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
-            if (m_lngResolveRequest == 0) {
-                const ErrorRecord failure = currentError();
+            try {
+                m_lngResolveRequest = MSocketSupport::ResolveHost(m_remoteHost, *this);
+            } catch (const RuntimeError&) {
                 DestroySocket();
-                raiseError(failure.number, failure.description, "CSocket.Connect");
+                throw;
             }
             return;
         }
-        if (winsock::connect(m_socketHandle, socketAddress(address, m_remotePort)) == winsock::kSocketError) {
-            if (winsock::lastError() != winsock::kWsaEWouldBlock) {
-                raiseNetworkError("CSocket.Connect");
+        const winsock::Result connected = winsock::connect(m_socketHandle, socketAddress(address, m_remotePort));
+        if (connected.failed()) {
+            if (connected.error != winsock::kWsaEWouldBlock) {
+                raiseNetworkError(connected.error, "CSocket.Connect");
             }
             m_state = SocketState::Connecting;
         }
     });
 }
 
+// Closing never fails to its caller; what goes wrong on the way reaches the owner through OnError.
 void CSocket::CloseSocket() {
     if (m_socketHandle == winsock::kInvalidSocket) {
         return;
     }
-    try {
+    tellingTheOwner("CSocket.CloseSocket", [&] {
         if (m_state == SocketState::Connected) {
             m_state = SocketState::Closing;
-            winsock::shutdown(m_socketHandle, winsock::kSdSend);
+            if (const winsock::Result shut = winsock::shutdown(m_socketHandle, winsock::kSdSend); shut.failed()) {
+                raiseNetworkError(shut.error, "CSocket.CloseSocket");
+            }
         } else {
-            DestroySocket();
             m_state = SocketState::Closed;
+            DestroySocket();
         }
-    } catch (const RuntimeError&) {
-        // Closing never reports a failure.
-    }
+    });
 }
 
 void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
     withSource("CSocket.Bind", [&] {
-        if (!EnsureSocket()) {
-            return;
-        }
+        EnsureSocket();
         if (!strLocalIP.empty()) {
             m_localIP = strLocalIP;
+            m_bindAddress = strLocalIP;
         }
         if (lngLocalPort > 0) {
             m_localPort = lngLocalPort;
         }
+        // The address the owner asked for, never one a connection taught the object since: a
+        // listener that took a station on 127.0.0.1 must still hear those on every other address.
         std::uint32_t address = winsock::kInaddrAny;
-        if (!m_localIP.empty()) {
-            address = winsock::inetAddr(m_localIP);
+        if (!m_bindAddress.empty()) {
+            address = winsock::inetAddr(m_bindAddress);
             if (address == winsock::kInaddrNone) {
-                raiseError(winsock::kWsaEAddressNotAvailable, GetErrorDescription(winsock::kWsaEAddressNotAvailable),
-                           "CSocket.Bind");
+                raiseNetworkError(winsock::kWsaEAddressNotAvailable, "CSocket.Bind");
             }
         }
-        if (winsock::bind(m_socketHandle, socketAddress(address, m_localPort)) == winsock::kSocketError) {
-            raiseNetworkError("CSocket.Bind");
+        if (const winsock::Result bound = winsock::bind(m_socketHandle, socketAddress(address, m_localPort));
+            bound.failed()) {
+            raiseNetworkError(bound.error, "CSocket.Bind");
         }
         m_blnBound = true;
     });
@@ -194,30 +189,17 @@ void CSocket::Bind(std::int32_t lngLocalPort, const std::string& strLocalIP) {
 
 void CSocket::Accept(std::int32_t requestID) {
     withSource("CSocket.Accept", [&] {
+        const std::optional<ErrorRecord> acceptFailure = m_acceptFailure;
+        if (m_socketHandle != winsock::kInvalidSocket) {
+            DestroySocket(); // a socket still held would otherwise be lost for good
+        }
         forgetConnection();
         forgetPeer();
         if (requestID == winsock::kInvalidSocket) {
-            raiseAcceptFailure();
+            raiseError(acceptFailure.value_or(networkError(winsock::kWsaENotSocket, "CSocket.Accept")));
         }
-        m_socketHandle = requestID;
-        readLocalName(false);
-        // The address accept() returned names the station even once it has reset, when
-        // getpeername() no longer answers.
-        winsock::SocketAddressIn peer;
-        if (winsock::getAcceptedPeerName(m_socketHandle, peer) == 0 ||
-            winsock::getPeerName(m_socketHandle, peer) == 0) {
-            m_remotePort = portFromNetwork(peer.port);
-            m_remoteHostIP = winsock::inetNtoa(peer.address);
-            m_remoteHost = m_remoteHostIP;
-        }
-        std::int32_t type = 0;
-        if (winsock::getSockOpt(m_socketHandle, winsock::kSolSocket, winsock::kSoType, type) == 0) {
-            m_protocol = type == winsock::kSockStream ? 0 : 1;
-        }
-        ReadBufferSizes();
-        if (MSocketSupport::RegisterSocket(m_socketHandle, *this)) {
-            m_state = SocketState::Connected;
-        }
+        takeConnection(requestID);
+        m_state = SocketState::Connected;
     });
 }
 
@@ -228,15 +210,17 @@ void CSocket::RemoteHost(const std::string& NewValue) {
             return;
         }
         m_remoteHostIP = NewValue;
-        if (m_protocol != 1 || !EnsureSocket()) {
+        if (m_protocol != 1) {
             return;
         }
+        EnsureSocket();
         // An address ending in ".255" is taken as a broadcast address whatever the mask.
         const bool broadcast = NewValue.size() >= 4 && NewValue.compare(NewValue.size() - 4, 4, ".255") == 0;
         if (broadcast != m_blnBroadcast) {
-            if (winsock::setSockOpt(m_socketHandle, winsock::kSolSocket, winsock::kSoBroadcast, broadcast ? 1 : 0) ==
-                winsock::kSocketError) {
-                raiseNetworkError("CSocket.RemoteHost");
+            const winsock::Result set =
+                winsock::setSockOpt(m_socketHandle, winsock::kSolSocket, winsock::kSoBroadcast, broadcast ? 1 : 0);
+            if (set.failed()) {
+                raiseNetworkError(set.error, "CSocket.RemoteHost");
             }
             m_blnBroadcast = broadcast;
         }
@@ -251,30 +235,57 @@ void CSocket::Protocol(std::int32_t value) {
 
 // ---- socket life ----
 
-std::int32_t CSocket::vbSocket() {
+// A new registered socket; a socket that cannot be made or registered is raised as a failure.
+winsock::Socket CSocket::vbSocket() {
     const bool udp = m_protocol == 1;
-    const winsock::Socket handle = winsock::socket(winsock::kAfInet, udp ? winsock::kSockDgram : winsock::kSockStream,
-                                                   udp ? winsock::kIpProtoUdp : winsock::kIpProtoTcp);
-    if (handle == winsock::kInvalidSocket) {
-        return winsock::kInvalidSocket;
+    const winsock::Result made = winsock::socket(winsock::kAfInet, udp ? winsock::kSockDgram : winsock::kSockStream,
+                                                 udp ? winsock::kIpProtoUdp : winsock::kIpProtoTcp);
+    if (made.failed()) {
+        raiseNetworkError(made.error, "CSocket.vbSocket");
     }
-    if (!MSocketSupport::RegisterSocket(handle, *this)) {
-        winsock::closeSocket(handle);
-        return winsock::kInvalidSocket;
+    try {
+        MSocketSupport::RegisterSocket(made.value, *this);
+    } catch (const RuntimeError&) {
+        winsock::closeSocket(made.value); // a socket nobody hears of would only hold its descriptor
+        throw;
     }
-    return handle;
+    return made.value;
 }
 
-bool CSocket::EnsureSocket() {
+// Every operation that needs a socket makes one first; one that cannot fails with the reason.
+void CSocket::EnsureSocket() {
     if (m_socketHandle != winsock::kInvalidSocket) {
-        return true;
+        return;
     }
     m_socketHandle = vbSocket();
-    if (m_socketHandle == winsock::kInvalidSocket) {
-        return false;
+    ReadBufferSizes();
+}
+
+// Takes over an accepted connection. One that cannot be registered is closed, not kept unheard.
+void CSocket::takeConnection(winsock::Socket requestID) {
+    m_socketHandle = requestID;
+    readLocalName(false);
+    // The address accept() returned names the station even once it has reset, when
+    // getpeername() no longer answers.
+    winsock::SocketAddressIn peer;
+    if (!winsock::getAcceptedPeerName(m_socketHandle, peer).failed() ||
+        !winsock::getPeerName(m_socketHandle, peer).failed()) {
+        m_remotePort = portFromNetwork(peer.port);
+        m_remoteHostIP = winsock::inetNtoa(peer.address);
+        m_remoteHost = m_remoteHostIP;
+    }
+    std::int32_t type = 0;
+    if (!winsock::getSockOpt(m_socketHandle, winsock::kSolSocket, winsock::kSoType, type).failed()) {
+        m_protocol = type == winsock::kSockStream ? 0 : 1;
     }
     ReadBufferSizes();
-    return true;
+    try {
+        MSocketSupport::RegisterSocket(m_socketHandle, *this);
+    } catch (const RuntimeError&) {
+        winsock::closeSocket(m_socketHandle);
+        m_socketHandle = winsock::kInvalidSocket;
+        throw;
+    }
 }
 
 void CSocket::ReadBufferSizes() {
@@ -302,20 +313,23 @@ void CSocket::DestroySocket() {
     } catch (const RuntimeError&) {
         // A socket that never made it into the registry is still closed below.
     }
-    if (winsock::closeSocket(m_socketHandle) == winsock::kSocketError) {
-        raiseNetworkError("CSocket.DestroySocket");
-    }
+    // The descriptor is gone even when the close reports a failure, so the object lets go of it first.
+    const winsock::Result closed = winsock::closeSocket(m_socketHandle);
     m_socketHandle = winsock::kInvalidSocket;
     m_blnBound = false;
     m_blnBroadcast = false;
+    if (closed.failed()) {
+        raiseNetworkError(closed.error, "CSocket.DestroySocket");
+    }
 }
 
-// What is owed to one connection: a reply not yet out, a completion not yet raised, data
-// not yet taken, reads held. None of it may reach the next connection the object serves.
+// What belongs to one connection: a reply not yet out, a completion not yet raised, data not
+// yet taken and its count, reads held. None of it may reach the next connection the object serves.
 void CSocket::forgetConnection() {
     m_strSendPending.clear();
     m_blnSendCompletePending = false;
     m_strReceived.clear();
+    m_bytesReceived = 0;
     m_readsHeld = false;
 }
 
@@ -333,21 +347,22 @@ void CSocket::SendFromBuffer() {
     const std::shared_ptr<CSocket> keepAlive = weak_from_this().lock(); // a handler may release us
     const auto length = static_cast<std::int32_t>(m_strSendPending.size());
     m_blnSendCompletePending = true;
-    int sent = 0;
+    winsock::Result result;
     if (m_protocol == 0) {
-        sent = winsock::send(m_socketHandle, m_strSendPending.data(), length, 0);
+        result = winsock::send(m_socketHandle, m_strSendPending.data(), length, 0);
     } else if (!m_remoteHostIP.empty()) {
-        sent = winsock::sendTo(m_socketHandle, m_strSendPending.data(), length, 0,
-                               socketAddress(winsock::inetAddr(m_remoteHostIP), m_remotePort));
+        result = winsock::sendTo(m_socketHandle, m_strSendPending.data(), length, 0,
+                                 socketAddress(winsock::inetAddr(m_remoteHostIP), m_remotePort));
     } else {
         resolveBeforeSending();
     }
-    if (sent == winsock::kSocketError) {
-        if (winsock::lastError() == winsock::kWsaEWouldBlock) {
+    if (result.failed()) {
+        if (result.error == winsock::kWsaEWouldBlock) {
             return; // the next write notification sends the pending text again
         }
-        raiseNetworkError("CSocket.SendData");
+        raiseNetworkError(result.error, "CSocket.SendData");
     }
+    const int sent = result.value;
     // The bytes are out whatever the total says: a total that would pass the largest count
     // stays as it was, and the overflow is reported once the send is accounted for.
     std::optional<RuntimeError> overflow;
@@ -378,9 +393,6 @@ void CSocket::resolveBeforeSending() {
     }
     checkRemotePort();
     const std::int32_t request = MSocketSupport::ResolveHost(m_remoteHost, *this);
-    if (request == 0) {
-        raiseCurrentError();
-    }
     m_lngAfterResolve = 1;
     m_lngResolveRequest = request;
 }
@@ -391,13 +403,13 @@ std::int32_t CSocket::RecvToBuffer() {
         return 0; // the buffer is full: what has not been read stays in the kernel
     }
     const auto areaLength = static_cast<int>(area.size());
-    int received = 0;
+    winsock::Result received;
     if (m_protocol == 0) {
         received = winsock::recv(m_socketHandle, area.data(), areaLength, 0);
     } else {
         winsock::SocketAddressIn sender;
         received = winsock::recvFrom(m_socketHandle, area.data(), areaLength, 0, &sender);
-        if (received != winsock::kSocketError) {
+        if (!received.failed()) {
             m_remotePort = portFromNetwork(sender.port);
             m_remoteHostIP = winsock::inetNtoa(sender.address);
             if (!winsock::hostNameByAddress(sender.address, m_remoteHost)) {
@@ -405,11 +417,11 @@ std::int32_t CSocket::RecvToBuffer() {
             }
         }
     }
-    if (received == winsock::kSocketError) {
-        raiseNetworkError("CSocket.RecvToBuffer");
+    if (received.failed()) {
+        raiseNetworkError(received.error, "CSocket.RecvToBuffer");
     }
-    m_strReceived.append(area.data(), static_cast<std::size_t>(received));
-    return received;
+    m_strReceived.append(area.data(), static_cast<std::size_t>(received.value));
+    return received.value;
 }
 
 void CSocket::ReadFromBuffer(Variant& varData, bool peek, std::optional<std::int32_t> varType,
@@ -444,11 +456,11 @@ void CSocket::ReadFromBuffer(Variant& varData, bool peek, std::optional<std::int
 // ---- notifications ----
 
 void CSocket::PostSocketEvent(std::int32_t event, std::int32_t errorCode) {
-    withSource("CSocket.PostSocketEvent", [&] {
+    tellingTheOwner("CSocket.PostSocketEvent", [&] {
         if (errorCode > 0) {
             m_state = SocketState::Error;
             DestroySocket();
-            raiseNotificationError(errorCode, "");
+            tellOwner(errorCode, "");
             return;
         }
         switch (event) {
@@ -485,16 +497,34 @@ void CSocket::onWrite() {
     }
 }
 
+// The -1 of a failed accept is no connection; Accept(-1) raises why. A connection the owner
+// does not take while it hears of it is closed at once.
 void CSocket::onAccept() {
     winsock::SocketAddressIn peer;
-    const winsock::Socket requestID = winsock::accept(m_socketHandle, &peer);
-    if (requestID == winsock::kInvalidSocket) {
-        // The -1 handed on is no connection; its failure waits in the current-error record.
-        const int number = winsock::lastError();
-        setError(number, GetErrorDescription(number), "CSocket.PostSocketEvent");
+    const winsock::Result accepted = winsock::accept(m_socketHandle, &peer);
+    m_acceptFailure.reset();
+    if (accepted.failed()) {
+        m_acceptFailure = networkError(accepted.error, "CSocket.Accept");
     }
-    if (m_listener) {
-        m_listener->OnConnectionRequest(requestID);
+    const winsock::Socket requestID = accepted.failed() ? winsock::kInvalidSocket : accepted.value;
+    try {
+        if (m_listener) {
+            m_listener->OnConnectionRequest(requestID);
+        }
+    } catch (...) {
+        dropUntaken(requestID);
+        throw;
+    }
+    dropUntaken(requestID);
+}
+
+void CSocket::dropUntaken(winsock::Socket requestID) {
+    if (requestID == winsock::kInvalidSocket || MSocketSupport::IsRegistered(requestID)) {
+        return;
+    }
+    const winsock::Result closed = winsock::closeSocket(requestID);
+    if (closed.failed() && closed.error != winsock::kWsaENotSocket) { // not already closed by a failed Accept
+        raiseNetworkError(closed.error, "CSocket.PostSocketEvent");
     }
 }
 
@@ -512,6 +542,14 @@ void CSocket::onClose() {
             m_listener->OnDataArrival(static_cast<std::int32_t>(m_strReceived.size()));
         }
     }
+    if (m_state == SocketState::Connected) {
+        // The peer has only finished sending: the socket stays open, so that it still hears
+        // what the owner sends, until the owner closes it.
+        if (m_listener) {
+            m_listener->OnClose();
+        }
+        return;
+    }
     if (m_state != SocketState::Closing) {
         m_state = SocketState::Closing;
         if (!m_strSendPending.empty()) {
@@ -527,10 +565,10 @@ void CSocket::onClose() {
 
 void CSocket::PostGetHostEvent(std::int32_t requestID, std::int32_t hostAddress, std::string& hostName,
                                std::int32_t& errorCode) {
-    withSource("CSocket.PostGetHostEvent", [&] {
+    tellingTheOwner("CSocket.PostGetHostEvent", [&] {
         if (errorCode > 0) {
             m_state = SocketState::Error;
-            raiseNotificationError(errorCode, "");
+            tellOwner(errorCode, "");
             return;
         }
         if (requestID == 0 || requestID != m_lngResolveRequest) {
@@ -541,12 +579,11 @@ void CSocket::PostGetHostEvent(std::int32_t requestID, std::int32_t hostAddress,
         const auto address = static_cast<std::uint32_t>(hostAddress);
         m_remoteHostIP = winsock::inetNtoa(address);
         if (m_lngAfterResolve == 0) {
-            if (winsock::connect(m_socketHandle, socketAddress(address, m_remotePort)) == winsock::kSocketError) {
-                if (winsock::lastError() == winsock::kWsaEWouldBlock) {
-                    m_state = SocketState::Connecting;
-                } else {
-                    raiseNotificationError(winsock::lastError(), "CSocket.PostGetHostEvent");
-                }
+            const winsock::Result connected = winsock::connect(m_socketHandle, socketAddress(address, m_remotePort));
+            if (connected.error == winsock::kWsaEWouldBlock) {
+                m_state = SocketState::Connecting;
+            } else if (connected.failed()) {
+                tellOwner(connected.error, "CSocket.PostGetHostEvent");
             }
         } else if (m_lngAfterResolve == 1) {
             SendFromBuffer();
@@ -556,15 +593,37 @@ void CSocket::PostGetHostEvent(std::int32_t requestID, std::int32_t hostAddress,
 
 // ---- helpers ----
 
-void CSocket::raiseNotificationError(std::int32_t errorCode, const std::string& source) {
-    if (errorCode > std::numeric_limits<std::int16_t>::max()) {
-        raiseError(kOverflowError, kOverflowDescription, source);
+// Runs a handling nobody called for; whatever fails in it reaches the owner through OnError with
+// the source given, keeping number and description.
+template <typename Handling> void CSocket::tellingTheOwner(const char* source, Handling&& handling) {
+    const std::shared_ptr<CSocket> keepAlive = weak_from_this().lock(); // a handler may release us
+    std::optional<ErrorRecord> failure;
+    try {
+        handling();
+    } catch (const RuntimeError& error) {
+        failure = ErrorRecord{error.number(), error.description(), source};
+    } catch (const std::exception& error) {
+        failure = errorFromException(error, source);
     }
-    if (m_listener) {
-        std::string description = GetErrorDescription(errorCode);
-        bool cancelDisplay = false;
-        m_listener->OnError(static_cast<std::int16_t>(errorCode), description, 0, source, "", 0, cancelDisplay);
+    if (failure) {
+        tellOwner(*failure);
     }
+}
+
+void CSocket::tellOwner(std::int32_t errorCode, const std::string& source) {
+    tellOwner(networkError(errorCode, source));
+}
+
+// OnError carries a 16-bit number: a larger one arrives as the overflow it would be.
+void CSocket::tellOwner(const ErrorRecord& error) {
+    if (!m_listener) {
+        return;
+    }
+    const bool fits = error.number <= std::numeric_limits<std::int16_t>::max();
+    std::string description = fits ? error.description : kOverflowDescription;
+    bool cancelDisplay = false;
+    m_listener->OnError(static_cast<std::int16_t>(fits ? error.number : kOverflowError), description, 0, error.source,
+                        "", 0, cancelDisplay);
 }
 
 // A port out of range would fail only inside the look-up's completion, where no one
@@ -584,7 +643,7 @@ winsock::SocketAddressIn CSocket::socketAddress(std::uint32_t address, std::int3
 // otherwise it is the address.
 void CSocket::readLocalName(bool lookUpName) {
     winsock::SocketAddressIn local;
-    if (winsock::getSockName(m_socketHandle, local) != 0) {
+    if (winsock::getSockName(m_socketHandle, local).failed()) {
         return;
     }
     m_localPort = portFromNetwork(local.port);

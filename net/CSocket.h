@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RuntimeError.h"
 #include "Variant.h"
 #include "Winsock.h"
 
@@ -43,8 +44,14 @@ constexpr const char* kWrongProtocolOrStateText =
 
 // An asynchronous, event-driven TCP or UDP socket. Owns at most one socket at a time
 // and releases it when destroyed. Owners hold it by shared_ptr (create()); the socket
-// service keeps only weak references. Failures of its operations are raised as
-// RuntimeError with number, description and source. GUI thread only.
+// service keeps only weak references. Failures of its operations are raised to the caller as
+// RuntimeError with number, description and source; failures nobody called for (a
+// notification's error, one met while handling a notification, one CloseSocket absorbs) reach
+// the owner through OnError. GUI thread only.
+//
+// A peer that closes its sending side raises OnClose. If the owner has not closed its own side
+// yet, the socket stays connected, so that the peer still hears what the owner sends; the
+// owner's CloseSocket ends it. A peer that resets lets the socket go at once, with OnError.
 class CSocket : public std::enable_shared_from_this<CSocket> {
     struct Passkey {};
 
@@ -93,11 +100,12 @@ public:
 private:
     friend struct SocketSupportAccess;
 
-    std::int32_t vbSocket();
+    winsock::Socket vbSocket();
     void PostSocketEvent(std::int32_t event, std::int32_t errorCode);
     void PostGetHostEvent(std::int32_t requestID, std::int32_t hostAddress, std::string& hostName,
                           std::int32_t& errorCode);
-    bool EnsureSocket();
+    void EnsureSocket();
+    void takeConnection(winsock::Socket requestID);
     void ReadBufferSizes();
     std::int32_t RecvToBuffer();
     void ReadFromBuffer(Variant& varData, bool peek, std::optional<std::int32_t> varType,
@@ -113,7 +121,10 @@ private:
     void onAccept();
     void onConnect();
     void onClose();
-    void raiseNotificationError(std::int32_t errorCode, const std::string& source);
+    void dropUntaken(winsock::Socket requestID);
+    template <typename Handling> void tellingTheOwner(const char* source, Handling&& handling);
+    void tellOwner(const ErrorRecord& error);
+    void tellOwner(std::int32_t errorCode, const std::string& source);
     void checkRemotePort() const;
     winsock::SocketAddressIn socketAddress(std::uint32_t address, std::int32_t port) const;
     void readLocalName(bool lookUpName);
@@ -127,6 +138,7 @@ private:
     std::int32_t m_localPort = 0;
     std::string m_localIP;
     std::string m_localHostName;
+    std::string m_bindAddress; // where the owner asked to listen; empty: every local address
     std::int32_t m_remotePort = 0;
     std::string m_remoteHost;
     std::string m_remoteHostIP;
@@ -141,5 +153,6 @@ private:
     bool m_blnBound = false;
     bool m_blnSendCompletePending = false;
     bool m_blnBroadcast = false;
-    bool m_readsHeld = false; // a read notification found the receive buffer full
+    bool m_readsHeld = false;                   // a read notification found the receive buffer full
+    std::optional<ErrorRecord> m_acceptFailure; // why the last accept notification offered no connection
 };

@@ -47,7 +47,6 @@ struct ServiceState {
     std::map<winsock::Socket, std::weak_ptr<CSocket>> registry;
     std::map<std::int32_t, PendingResolve> resolutions;
     std::map<const CSocket*, std::unique_ptr<char[]>> buffers;
-    std::function<void(const RuntimeError&)> droppedErrorHandler;
 };
 
 ServiceState& state() {
@@ -150,16 +149,6 @@ void deliverLookupCompletion(win::WParam wParam, win::LParam lParam) {
     SocketSupportAccess::postGetHostEvent(*object, requestID, address, name, error);
 }
 
-void reportDropped(const RuntimeError& error) {
-    const auto handler = state().droppedErrorHandler; // a copy: the handler may replace itself
-    if (handler) {
-        try {
-            handler(error);
-        } catch (const std::exception&) {
-        }
-    }
-}
-
 } // namespace
 
 std::int32_t InitWinsockService() {
@@ -193,26 +182,22 @@ void CleanupWinsockService() {
     }
 }
 
-bool RegisterSocket(winsock::Socket handle, CSocket& object) {
+void RegisterSocket(winsock::Socket handle, CSocket& object) {
     gui_thread::assertOnGuiThread("MSocketSupport.RegisterSocket");
     auto& service = state();
+    const char* const source = "MSocketSupport.RegisterSocket";
     if (service.messageWindow == 0 && CreateMessageWindow() == 0) {
-        setError(10004, "The operation was canceled.", "MSocketSupport.RegisterSocket");
-        return false;
+        raiseError(10004, "The operation was canceled.", source);
     }
     if (!service.registry.try_emplace(handle, object.weak_from_this()).second) {
-        setError(457, "This key is already associated with an element of this collection",
-                 "MSocketSupport.RegisterSocket");
-        return false;
+        raiseError(457, "This key is already associated with an element of this collection", source);
     }
-    if (winsock::asyncSelect(handle, service.messageWindow, service.winsockMessage, kSelectedEvents) ==
-        winsock::kSocketError) {
-        const int error = winsock::lastError();
+    const winsock::Result selected =
+        winsock::asyncSelect(handle, service.messageWindow, service.winsockMessage, kSelectedEvents);
+    if (selected.failed()) {
         service.registry.erase(handle);
-        setError(error, GetErrorDescription(error), "MSocketSupport.RegisterSocket");
-        return false;
+        raiseError(selected.error, GetErrorDescription(selected.error), source);
     }
-    return true;
 }
 
 bool UnregisterSocket(winsock::Socket handle) {
@@ -230,28 +215,30 @@ bool UnregisterSocket(winsock::Socket handle) {
     return true;
 }
 
+bool IsRegistered(winsock::Socket handle) {
+    return state().registry.count(handle) != 0;
+}
+
 std::int32_t ResolveHost(const std::string& hostName, CSocket& object) {
     auto& service = state();
+    const char* const source = "MSocketSupport.ResolveHost";
     if (service.buffers.count(&object) != 0) {
-        setError(10037, GetErrorDescription(10037), "MSocketSupport.ResolveHost");
-        return 0;
+        raiseError(10037, GetErrorDescription(10037), source);
     }
     std::unique_ptr<char[]> block(new (std::nothrow) char[kHostEntryBlockSize]);
     if (!block) {
-        return 0;
+        raiseError(kOutOfMemoryError, "Out of memory", source);
     }
     char* const blockAddress = block.get();
     service.buffers.emplace(&object, std::move(block));
-    const std::int32_t request = winsock::asyncGetHostByName(service.messageWindow, service.resolveMessage, hostName,
-                                                             blockAddress, kHostEntryBlockSize);
-    if (request == 0) {
+    const winsock::Result request = winsock::asyncGetHostByName(service.messageWindow, service.resolveMessage, hostName,
+                                                                blockAddress, kHostEntryBlockSize);
+    if (request.failed()) {
         service.buffers.erase(&object);
-        const int error = winsock::lastError();
-        setError(error, GetErrorDescription(error), "MSocketSupport.ResolveHost");
-        return 0;
+        raiseError(request.error, GetErrorDescription(request.error), source);
     }
-    service.resolutions[request] = PendingResolve{object.weak_from_this(), &object};
-    return request;
+    service.resolutions[request.value] = PendingResolve{object.weak_from_this(), &object};
+    return request.value;
 }
 
 void CancelResolve(const CSocket& object) {
@@ -343,23 +330,13 @@ win::LParam WindowProc(win::WindowHandle window, win::MessageId message, win::WP
     if (!isSocketEvent && message != service.resolveMessage) {
         return win::callWindowProc(service.previousProc, window, message, wParam, lParam);
     }
-    // An error raised by the object while it handles the notification ends here, once
-    // the dropped-error handler has heard of it.
-    try {
-        if (isSocketEvent) {
-            deliverSocketEvent(wParam, lParam);
-        } else {
-            deliverLookupCompletion(wParam, lParam);
-        }
-    } catch (const RuntimeError& error) {
-        reportDropped(error);
-    } catch (const std::exception&) {
+    // The object tells its own owner of whatever fails while it handles the notification.
+    if (isSocketEvent) {
+        deliverSocketEvent(wParam, lParam);
+    } else {
+        deliverLookupCompletion(wParam, lParam);
     }
     return 0;
-}
-
-void SetDroppedErrorHandler(std::function<void(const RuntimeError&)> handler) {
-    state().droppedErrorHandler = std::move(handler);
 }
 
 win::WindowHandle MessageWindow() {

@@ -5,11 +5,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <string>
 
 class CSocket;
-class RuntimeError;
 
 // The one process-wide service behind every CSocket: starts and stops the network
 // service, owns the hidden window that receives socket notifications and look-up
@@ -24,12 +22,14 @@ namespace MSocketSupport {
 std::int32_t InitWinsockService();
 void CleanupWinsockService();
 
-// false with the failure in the current-error record.
-bool RegisterSocket(winsock::Socket handle, CSocket& object);
+// Directs the socket's notifications to the object; a failure is raised and leaves the
+// socket unregistered.
+void RegisterSocket(winsock::Socket handle, CSocket& object);
 bool UnregisterSocket(winsock::Socket handle);
+bool IsRegistered(winsock::Socket handle);
 
-// The look-up's request handle, or 0 with the failure in the current-error record.
-// An object has at most one look-up pending: a second one fails with 10037.
+// Starts a look-up and answers its request handle; a failure is raised. An object has at
+// most one look-up pending: a second one fails with 10037.
 std::int32_t ResolveHost(const std::string& hostName, CSocket& object);
 // Forgets the object's pending look-up, if any: nothing reaches it afterwards.
 void CancelResolve(const CSocket& object);
@@ -39,10 +39,6 @@ std::string GetErrorDescription(std::int32_t number);
 std::string StringFromPointer(const char* address);
 std::int16_t UnsignedToInteger(std::int32_t value);
 std::int32_t IntegerToUnsigned(std::int16_t value);
-
-// The window procedure drops an error raised while an object handles a notification, as
-// nobody called it; this handler hears of each one first. Empty: nobody hears.
-void SetDroppedErrorHandler(std::function<void(const RuntimeError&)> handler);
 
 win::LParam WindowProc(win::WindowHandle window, win::MessageId message, win::WParam wParam, win::LParam lParam);
 

@@ -96,15 +96,13 @@ void complete(AsyncHandle handle, const QHostInfo& info) {
 
 } // namespace
 
-AsyncHandle asyncGetHostByName(win::WindowHandle window, win::MessageId message, const std::string& name, char* buffer,
-                               int bufferLength) {
+Result asyncGetHostByName(win::WindowHandle window, win::MessageId message, const std::string& name, char* buffer,
+                          int bufferLength) {
     if (!isStarted()) {
-        setLastError(kWsaNotInitialised);
-        return 0;
+        return {0, kWsaNotInitialised};
     }
     if (buffer == nullptr || bufferLength <= 0 || !win::isWindow(window)) {
-        setLastError(buffer == nullptr ? kWsaEFault : kWsaEInvalid);
-        return 0;
+        return {0, buffer == nullptr ? kWsaEFault : kWsaEInvalid};
     }
     auto& lookups = state();
     const AsyncHandle handle = lookups.lastHandle = lookups.lastHandle == INT32_MAX ? 1 : lookups.lastHandle + 1;
@@ -115,20 +113,19 @@ AsyncHandle asyncGetHostByName(win::WindowHandle window, win::MessageId message,
         PendingLookups::finished();
         complete(handle, info);
     });
-    return handle;
+    return {handle, 0};
 }
 
-int cancelAsyncRequest(AsyncHandle handle) {
+Result cancelAsyncRequest(AsyncHandle handle) {
     auto& pending = state().pending;
     const auto found = pending.find(handle);
     if (found == pending.end()) {
-        setLastError(kWsaEInvalid);
-        return kSocketError;
+        return Result::failure(kWsaEInvalid);
     }
     // The resolver's answer still comes and finds nothing to complete. Aborting the Qt
     // look-up instead would leak its callback (Qt 6.4) and cannot stop a running one.
     pending.erase(found);
-    return 0;
+    return {};
 }
 
 } // namespace winsock

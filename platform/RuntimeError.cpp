@@ -1,30 +1,28 @@
 #include "RuntimeError.h"
 
 #include <limits>
+#include <new>
 #include <utility>
-
-ErrorRecord& currentError() {
-    static ErrorRecord record;
-    return record;
-}
 
 RuntimeError::RuntimeError(ErrorRecord record) : m_record(std::move(record)) {}
 
-void setError(std::int32_t number, std::string description, std::string source) {
-    currentError() = ErrorRecord{number, std::move(description), std::move(source)};
-}
-
 void raiseError(std::int32_t number, std::string description, std::string source) {
-    setError(number, std::move(description), std::move(source));
-    throw RuntimeError(currentError());
+    raiseError(ErrorRecord{number, std::move(description), std::move(source)});
 }
 
-void raiseCurrentError() {
-    throw RuntimeError(currentError());
+void raiseError(ErrorRecord record) {
+    throw RuntimeError(std::move(record));
 }
 
 void reraiseWithSource(const RuntimeError& error, std::string source) {
     raiseError(error.number(), error.description(), std::move(source));
+}
+
+ErrorRecord errorFromException(const std::exception& failure, std::string source) {
+    if (dynamic_cast<const std::bad_alloc*>(&failure) != nullptr) {
+        return {kOutOfMemoryError, "Out of memory", std::move(source)};
+    }
+    return {kInternalError, std::string("Internal error: ") + failure.what(), std::move(source)};
 }
 
 void addChecked(std::int32_t& counter, std::int64_t amount, const std::string& source) {

@@ -11,10 +11,7 @@ struct ErrorRecord {
     std::string source;
 };
 
-// The program's one current-error record: the last error raised or recorded.
-ErrorRecord& currentError();
-
-// Thrown by raiseError; carries a copy of the record it was raised from.
+// A failure raised to the caller of the operation that met it.
 class RuntimeError : public std::exception {
 public:
     explicit RuntimeError(ErrorRecord record);
@@ -30,15 +27,16 @@ private:
 
 constexpr std::int32_t kOverflowError = 6;
 constexpr const char* kOverflowDescription = "Overflow";
+constexpr std::int32_t kOutOfMemoryError = 7;
+constexpr std::int32_t kInternalError = 51;
 
-// Fills the current-error record without raising.
-void setError(std::int32_t number, std::string description, std::string source);
-// Fills the current-error record and throws it.
 [[noreturn]] void raiseError(std::int32_t number, std::string description, std::string source);
-// Throws the current-error record as it stands.
-[[noreturn]] void raiseCurrentError();
+[[noreturn]] void raiseError(ErrorRecord record);
 // Raises the same error again with a new source, keeping number and description.
 [[noreturn]] void reraiseWithSource(const RuntimeError& error, std::string source);
+// A failure of the C++ library (out of memory, a bad length) as a numbered error, so that it
+// reaches the log like any other instead of ending the program.
+ErrorRecord errorFromException(const std::exception& failure, std::string source);
 
 // counter += amount, or the overflow error (6) with the given source when the
 // result would leave the signed 32-bit range; the counter is then unchanged.

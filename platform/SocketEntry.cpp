@@ -10,9 +10,20 @@ SocketEntry::SocketEntry(Socket handle, int descriptor, int type)
     : m_handle(handle), m_descriptor(descriptor), m_type(type) {}
 
 SocketEntry::~SocketEntry() {
+    close();
+}
+
+int SocketEntry::close() {
     m_readNotifier.reset();
     m_writeNotifier.reset();
-    ::close(m_descriptor);
+    if (m_descriptor < 0) {
+        return 0;
+    }
+    // Linux releases the descriptor even when close() reports an error: it is never closed twice.
+    const int closed = ::close(m_descriptor);
+    const int closeError = closed == 0 ? 0 : errno;
+    m_descriptor = -1;
+    return closeError;
 }
 
 void SocketEntry::select(win::WindowHandle window, win::MessageId message, std::int32_t events) {
@@ -27,7 +38,7 @@ void SocketEntry::select(win::WindowHandle window, win::MessageId message, std::
     m_readNotifier = std::make_unique<QSocketNotifier>(m_descriptor, QSocketNotifier::Read);
     QObject::connect(m_readNotifier.get(), &QSocketNotifier::activated, m_readNotifier.get(), [this] { onReadable(); });
     SocketAddressIn peer;
-    m_connected = m_connected || (isStream() && !m_connecting && getPeerName(m_handle, peer) == 0);
+    m_connected = m_connected || (isStream() && !m_connecting && !getPeerName(m_handle, peer).failed());
     m_readNotifier->setEnabled(hasReadsToWatch());
     m_writeNotifier = std::make_unique<QSocketNotifier>(m_descriptor, QSocketNotifier::Write);
     QObject::connect(m_writeNotifier.get(), &QSocketNotifier::activated, m_writeNotifier.get(),
@@ -102,25 +113,29 @@ void SocketEntry::onReadable() {
 void SocketEntry::checkStreamEnd() {
     char probe = 0;
     const ssize_t peeked = ::recv(m_descriptor, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    const int peekError = peeked < 0 ? errno : 0;
     if (peeked > 0) {
         post(kFdRead, 0);
     } else if (peeked == 0) {
         m_closeNotified = true;
         post(kFdClose, 0);
-    } else if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
+    } else if (peekError == EAGAIN || peekError == EWOULDBLOCK || peekError == EINTR) {
         m_readNotifier->setEnabled(true);
     } else {
         m_closeNotified = true;
-        post(kFdClose, errorFromErrno(errno));
+        post(kFdClose, errorFromErrno(peekError));
     }
 }
 
 void SocketEntry::onWritable() {
     m_writeNotifier->setEnabled(false);
     if (m_connecting) {
+        // The connect's outcome; a socket that cannot even say counts as failed, never as connected.
         int error = 0;
         socklen_t length = sizeof(error);
-        ::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &length);
+        if (::getsockopt(m_descriptor, SOL_SOCKET, SO_ERROR, &error, &length) != 0) {
+            error = errno;
+        }
         connectFinished(error == 0 ? 0 : errorFromErrno(error));
     } else if (m_writeBlocked) {
         m_writeBlocked = false;

@@ -15,6 +15,8 @@ class SocketEntry {
 public:
     SocketEntry(Socket handle, int descriptor, int type);
     ~SocketEntry();
+    // Stops watching and closes the descriptor: 0, or the errno of a failed close.
+    int close();
     SocketEntry(const SocketEntry&) = delete;
     SocketEntry& operator=(const SocketEntry&) = delete;
 

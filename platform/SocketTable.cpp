@@ -20,8 +20,14 @@ SocketEntry* SocketTable::find(Socket handle) const {
     return found == m_entries.end() ? nullptr : found->second.get();
 }
 
-bool SocketTable::remove(Socket handle) {
-    return m_entries.erase(handle) == 1;
+int SocketTable::remove(Socket handle) {
+    const auto found = m_entries.find(handle);
+    if (found == m_entries.end()) {
+        return -1;
+    }
+    const std::unique_ptr<SocketEntry> entry = std::move(found->second);
+    m_entries.erase(found);
+    return entry->close();
 }
 
 Socket SocketTable::nextHandle() {

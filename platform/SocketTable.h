@@ -15,8 +15,9 @@ public:
 
     Socket add(int descriptor, int type);
     SocketEntry* find(Socket handle) const;
-    // Closes the socket's descriptor; false when the handle is unknown.
-    bool remove(Socket handle);
+    // Forgets the socket and closes its descriptor: 0, the errno of a failed close, or -1
+    // when the handle is unknown.
+    int remove(Socket handle);
     std::size_t size() const { return m_entries.size(); }
 
 private:

@@ -19,24 +19,25 @@ namespace {
 // Linux's largest IPv4 UDP payload: 65535 less the IP and UDP headers.
 constexpr std::uint16_t kMaxUdpDatagram = 65507;
 
-int g_lastError = 0;
 int g_startCount = 0;
 
-int fail(int wsaError) {
-    g_lastError = wsaError;
-    return kSocketError;
+Result fail(int wsaError) {
+    return Result::failure(wsaError);
 }
 
-int failFromErrno() {
+// Reads errno at once: any later call, into Qt or the C library, may overwrite it.
+Result failFromErrno() {
     return fail(errorFromErrno(errno));
 }
 
-SocketEntry* entryOrFail(Socket socket) {
-    SocketEntry* entry = SocketTable::instance().find(socket);
-    if (entry == nullptr) {
-        g_lastError = kWsaENotSocket;
-    }
-    return entry;
+Result succeed(int value = 0) {
+    return {value, 0};
+}
+
+const Result kNotASocket = Result::failure(kWsaENotSocket);
+
+SocketEntry* findEntry(Socket socket) {
+    return SocketTable::instance().find(socket);
 }
 
 sockaddr_in toPosix(const SocketAddressIn& address) {
@@ -106,7 +107,7 @@ int startup(std::uint16_t requestedVersion, StartupData& data) {
     return 0;
 }
 
-int cleanup() {
+Result cleanup() {
     if (g_startCount == 0) {
         return fail(kWsaNotInitialised);
     }
@@ -114,22 +115,14 @@ int cleanup() {
         ::close(g_spareDescriptor); // the last user has gone: nothing is left open
         g_spareDescriptor = -1;
     }
-    return 0;
+    return succeed();
 }
 
 bool isStarted() {
     return g_startCount > 0;
 }
 
-int lastError() {
-    return g_lastError;
-}
-
-void setLastError(int error) {
-    g_lastError = error;
-}
-
-Socket socket(int family, int type, int protocol) {
+Result socket(int family, int type, int protocol) {
     if (!isStarted()) {
         return fail(kWsaNotInitialised);
     }
@@ -154,32 +147,33 @@ Socket socket(int family, int type, int protocol) {
         const int on = 1;
         ::setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
     }
-    return SocketTable::instance().add(descriptor, type);
+    return succeed(SocketTable::instance().add(descriptor, type));
 }
 
-int closeSocket(Socket socket) {
-    if (!SocketTable::instance().remove(socket)) {
-        return fail(kWsaENotSocket);
+Result closeSocket(Socket socket) {
+    const int closeError = SocketTable::instance().remove(socket);
+    if (closeError < 0) {
+        return kNotASocket;
     }
-    return 0;
+    return closeError == 0 ? succeed() : fail(errorFromErrno(closeError));
 }
 
-int bind(Socket socket, const SocketAddressIn& address) {
-    SocketEntry* entry = entryOrFail(socket);
+Result bind(Socket socket, const SocketAddressIn& address) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     const sockaddr_in posix = toPosix(address);
     if (::bind(entry->descriptor(), reinterpret_cast<const sockaddr*>(&posix), sizeof(posix)) != 0) {
         return failFromErrno();
     }
-    return 0;
+    return succeed();
 }
 
-int listen(Socket socket, int backlog) {
-    SocketEntry* entry = entryOrFail(socket);
+Result listen(Socket socket, int backlog) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     // Windows refuses connections beyond a full queue; Linux instead leaves them
     // half-open, so a station waits for a reply that never comes. With the kernel's
@@ -189,13 +183,13 @@ int listen(Socket socket, int backlog) {
         return failFromErrno();
     }
     entry->markListening();
-    return 0;
+    return succeed();
 }
 
-Socket accept(Socket socket, SocketAddressIn* peer) {
-    SocketEntry* entry = entryOrFail(socket);
+Result accept(Socket socket, SocketAddressIn* peer) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kInvalidSocket;
+        return kNotASocket;
     }
     sockaddr_in posix{};
     socklen_t length = sizeof(posix);
@@ -215,13 +209,13 @@ Socket accept(Socket socket, SocketAddressIn* peer) {
     }
     const Socket accepted = SocketTable::instance().add(descriptor, kSockStream);
     SocketTable::instance().find(accepted)->markAccepted(from);
-    return accepted;
+    return succeed(accepted);
 }
 
-int connect(Socket socket, const SocketAddressIn& address) {
-    SocketEntry* entry = entryOrFail(socket);
+Result connect(Socket socket, const SocketAddressIn& address) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     // Linux answers 0 to the first connect after a non-blocking one has completed;
     // Windows Sockets says the socket is busy or already connected.
@@ -233,7 +227,7 @@ int connect(Socket socket, const SocketAddressIn& address) {
     const int connectError = result == 0 ? 0 : errno;
     const bool nonBlocking = (::fcntl(entry->descriptor(), F_GETFL) & O_NONBLOCK) != 0;
     if (!nonBlocking || !entry->isStream()) {
-        return result == 0 ? 0 : fail(errorFromErrno(connectError));
+        return result == 0 ? succeed() : fail(errorFromErrno(connectError));
     }
     // A non-blocking stream connect always "would block" and completes through the
     // connect notification, also when loopback settles it inside the call.
@@ -248,39 +242,40 @@ int connect(Socket socket, const SocketAddressIn& address) {
     return fail(kWsaEWouldBlock);
 }
 
-int shutdown(Socket socket, int how) {
-    SocketEntry* entry = entryOrFail(socket);
+Result shutdown(Socket socket, int how) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     const int posixHow = how == 0 ? SHUT_RD : (how == kSdSend ? SHUT_WR : SHUT_RDWR);
     if (::shutdown(entry->descriptor(), posixHow) != 0) {
         return failFromErrno();
     }
-    return 0;
+    return succeed();
 }
 
 namespace {
 // A send the kernel could not take in full leaves the rest to the next write
 // notification, exactly as one that would block: either way one is owed.
-int sendResult(SocketEntry* entry, ssize_t sent, int length) {
+Result sendResult(SocketEntry* entry, ssize_t sent, int length) {
     if (sent >= 0) {
         if (sent < length) {
             entry->awaitWritable();
         }
-        return static_cast<int>(sent);
+        return succeed(static_cast<int>(sent));
     }
-    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+    const Result failed = failFromErrno();
+    if (failed.error == kWsaEWouldBlock) {
         entry->awaitWritable();
     }
-    return failFromErrno();
+    return failed;
 }
 } // namespace
 
-int send(Socket socket, const char* data, int length, int flags) {
-    SocketEntry* entry = entryOrFail(socket);
+Result send(Socket socket, const char* data, int length, int flags) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     if (length < 0) {
         return fail(kWsaEInvalid);
@@ -289,10 +284,10 @@ int send(Socket socket, const char* data, int length, int flags) {
     return sendResult(entry, ::send(entry->descriptor(), data, static_cast<size_t>(length), posixFlags), length);
 }
 
-int sendTo(Socket socket, const char* data, int length, int flags, const SocketAddressIn& to) {
-    SocketEntry* entry = entryOrFail(socket);
+Result sendTo(Socket socket, const char* data, int length, int flags, const SocketAddressIn& to) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     if (length < 0) {
         return fail(kWsaEInvalid);
@@ -305,14 +300,14 @@ int sendTo(Socket socket, const char* data, int length, int flags, const SocketA
                       length);
 }
 
-int recv(Socket socket, char* buffer, int length, int flags) {
+Result recv(Socket socket, char* buffer, int length, int flags) {
     return recvFrom(socket, buffer, length, flags, nullptr);
 }
 
-int recvFrom(Socket socket, char* buffer, int length, int flags, SocketAddressIn* from) {
-    SocketEntry* entry = entryOrFail(socket);
+Result recvFrom(Socket socket, char* buffer, int length, int flags, SocketAddressIn* from) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     if (length < 0 || (length > 0 && buffer == nullptr)) {
         return fail(kWsaEFault);
@@ -330,16 +325,16 @@ int recvFrom(Socket socket, char* buffer, int length, int flags, SocketAddressIn
     if (from != nullptr) {
         *from = fromPosix(posix);
     }
-    return static_cast<int>(received);
+    return succeed(static_cast<int>(received));
 }
 
 namespace {
 using NameQuery = int (*)(int, sockaddr*, socklen_t*);
 
-int queryName(Socket socket, SocketAddressIn& address, NameQuery query) {
-    SocketEntry* entry = entryOrFail(socket);
+Result queryName(Socket socket, SocketAddressIn& address, NameQuery query) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     sockaddr_in posix{};
     socklen_t length = sizeof(posix);
@@ -347,34 +342,34 @@ int queryName(Socket socket, SocketAddressIn& address, NameQuery query) {
         return failFromErrno();
     }
     address = fromPosix(posix);
-    return 0;
+    return succeed();
 }
 } // namespace
 
-int getSockName(Socket socket, SocketAddressIn& address) {
+Result getSockName(Socket socket, SocketAddressIn& address) {
     return queryName(socket, address, &::getsockname);
 }
 
-int getPeerName(Socket socket, SocketAddressIn& address) {
+Result getPeerName(Socket socket, SocketAddressIn& address) {
     return queryName(socket, address, &::getpeername);
 }
 
-int getAcceptedPeerName(Socket socket, SocketAddressIn& address) {
-    SocketEntry* entry = entryOrFail(socket);
+Result getAcceptedPeerName(Socket socket, SocketAddressIn& address) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     if (!entry->acceptedPeer()) {
         return fail(kWsaENotConnected);
     }
     address = *entry->acceptedPeer();
-    return 0;
+    return succeed();
 }
 
-int getSockOpt(Socket socket, int level, int name, std::int32_t& value) {
-    SocketEntry* entry = entryOrFail(socket);
+Result getSockOpt(Socket socket, int level, int name, std::int32_t& value) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     int posixLevel = 0;
     int posixName = 0;
@@ -387,13 +382,13 @@ int getSockOpt(Socket socket, int level, int name, std::int32_t& value) {
         return failFromErrno();
     }
     value = posixName == SO_TYPE ? (posixValue == SOCK_STREAM ? kSockStream : kSockDgram) : posixValue;
-    return 0;
+    return succeed();
 }
 
-int setSockOpt(Socket socket, int level, int name, std::int32_t value) {
-    SocketEntry* entry = entryOrFail(socket);
+Result setSockOpt(Socket socket, int level, int name, std::int32_t value) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     int posixLevel = 0;
     int posixName = 0;
@@ -404,7 +399,7 @@ int setSockOpt(Socket socket, int level, int name, std::int32_t value) {
     if (::setsockopt(entry->descriptor(), posixLevel, posixName, &posixValue, sizeof(posixValue)) != 0) {
         return failFromErrno();
     }
-    return 0;
+    return succeed();
 }
 
 std::uint16_t hostToNetwork16(std::uint16_t value) {
@@ -440,10 +435,10 @@ bool hostNameByAddress(std::uint32_t address, std::string& name) {
     return true;
 }
 
-int asyncSelect(Socket socket, win::WindowHandle window, win::MessageId message, std::int32_t events) {
-    SocketEntry* entry = entryOrFail(socket);
+Result asyncSelect(Socket socket, win::WindowHandle window, win::MessageId message, std::int32_t events) {
+    SocketEntry* entry = findEntry(socket);
     if (entry == nullptr) {
-        return kSocketError;
+        return kNotASocket;
     }
     if (events != 0 && !win::isWindow(window)) {
         return fail(kWsaEInvalid);
@@ -451,7 +446,7 @@ int asyncSelect(Socket socket, win::WindowHandle window, win::MessageId message,
     const int flags = ::fcntl(entry->descriptor(), F_GETFL);
     ::fcntl(entry->descriptor(), F_SETFL, flags | O_NONBLOCK);
     entry->select(window, message, events);
-    return 0;
+    return succeed();
 }
 
 } // namespace winsock

@@ -85,34 +85,44 @@ struct HostEntry {
     char** addressList;
 };
 
+// What a call answers: its value (a handle, a byte count, 0), or kSocketError together with
+// the Windows Sockets number of its failure. The failure travels with the answer, so no one
+// reads it later from somewhere else. It converts to its value, so a call reads as the Windows
+// Sockets call it stands for.
+struct Result {
+    int value = 0;
+    int error = 0; // 0 when the call succeeded
+
+    static Result failure(int wsaError) { return {kSocketError, wsaError}; }
+    bool failed() const { return error != 0; }
+    operator int() const { return value; } // NOLINT(google-explicit-constructor)
+};
+
 int startup(std::uint16_t requestedVersion, StartupData& data);
-int cleanup();
+Result cleanup();
 bool isStarted();
 
-// The Windows Sockets error number of the last failed call.
-int lastError();
-void setLastError(int error);
 // The Windows Sockets number for a POSIX errno value.
 int errorFromErrno(int posixError);
 
-Socket socket(int family, int type, int protocol);
-int closeSocket(Socket socket);
-int bind(Socket socket, const SocketAddressIn& address);
-int listen(Socket socket, int backlog);
-Socket accept(Socket socket, SocketAddressIn* peer);
-int connect(Socket socket, const SocketAddressIn& address);
-int shutdown(Socket socket, int how);
-int send(Socket socket, const char* data, int length, int flags);
-int sendTo(Socket socket, const char* data, int length, int flags, const SocketAddressIn& to);
-int recv(Socket socket, char* buffer, int length, int flags);
-int recvFrom(Socket socket, char* buffer, int length, int flags, SocketAddressIn* from);
-int getSockName(Socket socket, SocketAddressIn& address);
-int getPeerName(Socket socket, SocketAddressIn& address);
+Result socket(int family, int type, int protocol);
+Result closeSocket(Socket socket);
+Result bind(Socket socket, const SocketAddressIn& address);
+Result listen(Socket socket, int backlog);
+Result accept(Socket socket, SocketAddressIn* peer);
+Result connect(Socket socket, const SocketAddressIn& address);
+Result shutdown(Socket socket, int how);
+Result send(Socket socket, const char* data, int length, int flags);
+Result sendTo(Socket socket, const char* data, int length, int flags, const SocketAddressIn& to);
+Result recv(Socket socket, char* buffer, int length, int flags);
+Result recvFrom(Socket socket, char* buffer, int length, int flags, SocketAddressIn* from);
+Result getSockName(Socket socket, SocketAddressIn& address);
+Result getPeerName(Socket socket, SocketAddressIn& address);
 // The peer address accept() returned for a socket it made; unlike getPeerName it still
 // answers once the peer has reset. 10057 for a socket accept() did not make.
-int getAcceptedPeerName(Socket socket, SocketAddressIn& address);
-int getSockOpt(Socket socket, int level, int name, std::int32_t& value);
-int setSockOpt(Socket socket, int level, int name, std::int32_t value);
+Result getAcceptedPeerName(Socket socket, SocketAddressIn& address);
+Result getSockOpt(Socket socket, int level, int name, std::int32_t& value);
+Result setSockOpt(Socket socket, int level, int name, std::int32_t value);
 
 std::uint16_t hostToNetwork16(std::uint16_t value);
 std::uint16_t networkToHost16(std::uint16_t value);
@@ -130,14 +140,15 @@ bool hostNameByAddress(std::uint32_t address, std::string& name);
 //         or could not take everything;
 //  connect: once when a non-blocking connect completes, its error in the high word;
 //  close: once, when the peer closes (error 0) or resets (10054).
-int asyncSelect(Socket socket, win::WindowHandle window, win::MessageId message, std::int32_t events);
+Result asyncSelect(Socket socket, win::WindowHandle window, win::MessageId message, std::int32_t events);
 
 // Starts a host-name look-up off the GUI thread. On completion posts `message` to
 // `window` with wParam the returned handle and lParam the result length in the low
 // word and the error in the high word; on success the buffer holds a HostEntry.
-AsyncHandle asyncGetHostByName(win::WindowHandle window, win::MessageId message, const std::string& name, char* buffer,
-                               int bufferLength);
+// The value is the handle, 0 on failure.
+Result asyncGetHostByName(win::WindowHandle window, win::MessageId message, const std::string& name, char* buffer,
+                          int bufferLength);
 // Drops a pending look-up: nothing is written and nothing is posted for it afterwards.
-int cancelAsyncRequest(AsyncHandle handle);
+Result cancelAsyncRequest(AsyncHandle handle);
 
 } // namespace winsock

@@ -21,7 +21,7 @@ protected:
         }
         return texts;
     }
-    void check() { form->clockWatch().check(); }
+    void check() { service->clockWatch().check(); }
     void setClock(const QDateTime& moment) {
         clock = [moment] { return moment; };
     }
@@ -63,7 +63,7 @@ TEST_F(ClockWatchTest, ChangesOfStateAreLoggedButChangesOfTheErrorAloneAreNot) {
     check();
     EXPECT_EQ(clockLines(), QStringList({"Clock: synchronised, maximum error 2 ms", kNotSynchronised,
                                          "Clock: state unknown", "Clock: synchronised, maximum error 42 ms"}));
-    EXPECT_EQ(form->clockWatch().stateText(), "clock synchronised");
+    EXPECT_EQ(service->clockWatch().stateText(), "clock synchronised");
 }
 
 TEST_F(ClockWatchTest, StepsOfASecondOrMoreAreLoggedAndTheStateIsReadAtOnce) {
@@ -95,7 +95,7 @@ TEST_F(ClockWatchTest, AClockBeforeTheReleaseIsNeverServedAndSaidSoOnce) {
     load();
     EXPECT_EQ(clockLines().last(), "Clock: reads 1970.01.01 00:00, before this version was released; "
                                    "no replies until it is set");
-    EXPECT_EQ(form->clockWatch().stateText(), "clock impossible, no replies");
+    EXPECT_EQ(service->clockWatch().stateText(), "clock impossible, no replies");
     EXPECT_EQ(stationReceives(), "");
     EXPECT_EQ(stationReceives(), "");
     EXPECT_EQ(text("lblSent"), "0"); // nothing was sent to the first station

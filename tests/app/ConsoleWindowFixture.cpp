@@ -9,20 +9,24 @@ using testing_support::waitUntil;
 
 void ConsoleWindowFixture::SetUp() {
     installFontSubstitutes();
+    TimeService::Setup serviceSetup;
+    serviceSetup.port = 0;
+    serviceSetup.localAddress = [] { return std::string(kAddress); };
+    service = std::make_unique<TimeService>(serviceSetup);
     frmMain::Setup setup;
-    setup.port = 0;
-    setup.localAddress = [] { return std::string(kAddress); };
     setup.trayIcon = tray;
     setup.askYesNo = [this](const QString& title, const QString& text) {
         questions.emplace_back(title, text);
         return answer;
     };
-    form = std::make_unique<frmMain>(std::move(setup));
+    form = std::make_unique<frmMain>(*service, std::move(setup));
+    service->start();
     form->Form_Load();
 }
 
 void ConsoleWindowFixture::TearDown() {
     form.reset();
+    service.reset();
 }
 
 void ConsoleWindowFixture::showActive() {

@@ -27,5 +27,6 @@ protected:
     std::shared_ptr<RecordingTrayIcon> tray = std::make_shared<RecordingTrayIcon>();
     bool answer = false;
     std::vector<std::pair<QString, QString>> questions; // title and text of each question asked
+    std::unique_ptr<TimeService> service;
     std::unique_ptr<frmMain> form;
 };

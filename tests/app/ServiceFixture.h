@@ -13,26 +13,32 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// A real frmMain serving on a reserved loopback port, with a clock the test sets and
-// a fixed local address in place of address discovery.
+// A real time service serving on a reserved loopback port, with a clock the test sets and
+// a fixed local address in place of address discovery, and the window that shows it.
 class ServiceFixture : public ::testing::Test {
 protected:
     void SetUp() override {
         numbers::TotalRequests = numbers::TotalBytesReceived = numbers::TotalBytesSent = 0;
-        frmMain::Setup setup;
+        form.reset();
+        TimeService::Setup setup;
         setup.port = reserved.port();
         setup.clock = [this] { return clock(); };
         setup.localAddress = [this] { return localAddress; };
         setup.clockHealth = clockHealth;
-        form = std::make_unique<frmMain>(setup);
+        setup.tickByHand = tickByHand;
+        service = std::make_unique<TimeService>(setup);
+        form = std::make_unique<frmMain>(*service);
     }
 
-    void load() { form->Form_Load(); }
+    void load() {
+        service->start();
+        form->Form_Load();
+    }
 
     QString text(const char* name) const { return form->findChild<QLabel*>(QLatin1String(name))->text(); }
     QPushButton* button(const char* name) const { return form->findChild<QPushButton*>(QLatin1String(name)); }
-    QTimer* timer() const { return form->findChild<QTimer*>(QStringLiteral("Timer1")); }
-    QStringList logLines() const { return form->logText().split(QStringLiteral("\r\n")); }
+    QTimer* timer() const { return service->findChild<QTimer*>(QStringLiteral("Timer1")); }
+    QStringList logLines() const { return service->logText().split(QStringLiteral("\r\n")); }
     QString lastLogLine() const { return logLines().last(); }
     bool logEndsWith(const QString& text) const { return lastLogLine().endsWith(text); }
 
@@ -52,5 +58,7 @@ protected:
     std::function<QDateTime()> clock = [] { return QDateTime(QDate(2027, 3, 1), QTime(9, 5, 7)); };
     std::string localAddress = "192.0.2.10";
     std::shared_ptr<FakeClockHealth> clockHealth = std::make_shared<FakeClockHealth>();
+    bool tickByHand = false;
+    std::unique_ptr<TimeService> service;
     std::unique_ptr<frmMain> form;
 };

@@ -92,10 +92,14 @@ TEST(MSocketSupportTest, ASecondLookUpForTheSameObjectIsRefusedWhileTheFirstIsPe
     socket->setListener(&events);
     socket->Connect("localhost", 9);
     ASSERT_EQ(socket->State(), SocketState::ResolvingHost);
-    EXPECT_EQ(MSocketSupport::ResolveHost("localhost", *socket), 0);
-    EXPECT_EQ(currentError().number, 10037);
-    EXPECT_EQ(currentError().description, "Operation already in progress.");
-    EXPECT_EQ(currentError().source, "MSocketSupport.ResolveHost");
+    try {
+        MSocketSupport::ResolveHost("localhost", *socket);
+        FAIL() << "a second look-up was started";
+    } catch (const RuntimeError& error) {
+        EXPECT_EQ(error.number(), 10037);
+        EXPECT_EQ(error.description(), "Operation already in progress.");
+        EXPECT_EQ(error.source(), "MSocketSupport.ResolveHost");
+    }
     EXPECT_EQ(MSocketSupport::PendingLookupCount(), 1u);
     ASSERT_TRUE(waitUntil([&] { return MSocketSupport::PendingLookupCount() == 0; }));
 }

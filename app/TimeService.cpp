@@ -1,0 +1,254 @@
+#include "TimeService.h"
+
+#include "ClockWatch.h"
+#include "ErrorText.h"
+#include "KernelClockHealth.h"
+#include "Module1.h"
+#include "Module2.h"
+#include "numbers.h"
+
+namespace {
+
+constexpr int kMaxLogLines = 200;  // more than this is cut back...
+constexpr int kKeptLogLines = 100; // ...to the newest this many
+const QString kLineBreak = QStringLiteral("\r\n");
+const QString kPausedBeforeReply = QStringLiteral("Socket Closed");
+
+} // namespace
+
+bool TimeService::ErrorSlot::isNew(const ErrorRecord& error) {
+    const ErrorKey key{error.number, error.description};
+    if (last == key) {
+        return false;
+    }
+    last = key;
+    return true;
+}
+
+TimeService::TimeService() : TimeService(Setup{}) {}
+
+TimeService::TimeService(Setup setup) : m_setup(std::move(setup)) {
+    setObjectName(QStringLiteral("timeService"));
+    if (!m_setup.localAddress) {
+        m_setup.localAddress = [] { return Module2::GetLocalIPAddress(); };
+    }
+    if (!m_setup.clockHealth) {
+        m_setup.clockHealth = std::make_shared<KernelClockHealth>();
+    }
+    m_clockWatch = new ClockWatch(
+        m_setup.clockHealth, m_setup.clock, ClockWatch::releaseDate(),
+        [this](const QString& text) { writebox(text, false); }, this);
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setTimerType(Qt::PreciseTimer); // a coarse timer may tick anywhere from 95 to 105 ms
+    Timer1.setParent(this);
+    if (!m_setup.tickByHand) {
+        connect(&Timer1, &QTimer::timeout, this, &TimeService::Timer1_Timer);
+    }
+}
+
+TimeService::~TimeService() {
+    if (mySock) {
+        mySock->setListener(nullptr);
+    }
+}
+
+// ---- start-up and service controls ----
+
+void TimeService::start() {
+    LocalIP = QString::fromStdString(m_setup.localAddress());
+    writebox(QStringLiteral("Local IP: ") + LocalIP, true);
+    startService();
+    m_clockWatch->start();
+}
+
+// Creates the service's socket object and listens; the log lines are fixed labels
+// written in this order whatever the socket does.
+void TimeService::startService() {
+    mySock = CSocket::create();
+    mySock->setListener(this);
+    writebox(QStringLiteral("Bound"), false);
+    mySock->LocalPort(m_setup.port);
+    writebox(QStringLiteral("Port: %1").arg(m_setup.port), false);
+    mySock->CloseSocket();
+    mySock->Listen();
+    writebox(QStringLiteral("Listening"), false);
+    emit serviceChanged();
+}
+
+void TimeService::pause() {
+    releaseSocket();
+    writebox(kPausedBeforeReply, false);
+    emit serviceChanged();
+}
+
+void TimeService::restart() {
+    try {
+        startService();
+    } catch (const RuntimeError&) {
+        releaseSocket(); // nothing listens, so the service is paused still
+        throw;
+    }
+}
+
+void TimeService::stop() {
+    releaseSocket();
+}
+
+// Stops the tick, closes the socket object and lets go of it.
+void TimeService::releaseSocket() {
+    Timer1.stop();
+    if (mySock) {
+        mySock->CloseSocket();
+        mySock->setListener(nullptr);
+    }
+    mySock.reset();
+    endConnection(kPausedBeforeReply);
+}
+
+// ---- the request cycle ----
+
+void TimeService::mySock_OnConnectionRequest(std::int32_t requestID) {
+    endConnection(QString());
+    try {
+        mySock->CloseSocket(); // nothing listens from here until a tick listens again
+        mySock->Accept(requestID);
+    } catch (const RuntimeError& error) {
+        // A failed accept is no request: its error is logged and the next tick listens.
+        logError(m_acceptErrors, error.record());
+        armTimer();
+        return;
+    }
+    m_acceptErrors = {};
+    const QString address = QString::fromStdString(mySock->RemoteHostIP());
+    m_connection.emplace();
+    m_connection->address = address;
+    writebox(QStringLiteral("RQST: [") + address + QLatin1Char(']'), false);
+    armTimer();
+    emit requestAccepted(address);
+    countRequest();
+    TrimLog();
+}
+
+// Past the largest count the request is still answered; the counters stay as they were.
+void TimeService::countRequest() {
+    try {
+        addChecked(numbers::TotalRequests, 1, "numbers");
+        numbers::TotalBytesSent = mySock->m_lngTotalBytesSent;
+        numbers::TotalBytesReceived = mySock->m_lngTotalBytesReceived;
+        emit countersChanged();
+    } catch (const RuntimeError& error) {
+        logError(error.record());
+    }
+    emit serviceChanged();
+}
+
+void TimeService::mySock_OnSendComplete() {
+    if (m_connection) {
+        m_connection->outcome = RequestOutcome::Kind::Served;
+    }
+    mySock->CloseSocket();
+}
+
+void TimeService::OnError(std::int16_t Number, std::string& Description, std::int32_t /*Scode*/,
+                          const std::string& Source, const std::string& /*HelpFile*/, std::int32_t /*HelpContext*/,
+                          bool& /*CancelDisplay*/) {
+    logError(ErrorRecord{Number, Description, Source});
+}
+
+// One reply per connection: a connection still open a tick after its reply is let go,
+// and one whose reply failed is closed at once, so every state leads back to listening
+// within two ticks.
+void TimeService::Timer1_Timer() {
+    if (!mySock) {
+        return;
+    }
+    try {
+        if (mySock->State() == SocketState::Connected && m_connection && !m_connection->replySent) {
+            reply();
+        } else if (mySock->State() == SocketState::Connected) {
+            mySock->CloseSocket();
+        } else {
+            endConnection(QString());
+            mySock->CloseSocket();
+            mySock->Listen();
+            m_tickErrors = {};
+        }
+    } catch (const RuntimeError& error) {
+        logError(error.record());
+        mySock->CloseSocket(); // the connection whose reply failed, or a half-made listener
+    }
+}
+
+// The reply is built from one reading of the clock; a clock no reply may carry closes the
+// connection instead, and the station gets no time rather than an impossible one.
+void TimeService::reply() {
+    m_connection->replySent = true;
+    const QDateTime now = m_setup.clock();
+    if (m_clockWatch->mayReply(now)) {
+        mySock->SendData((Module1::ReplyDate(now.date()) + Module1::ReplyTime(now.time())).toStdString());
+    } else {
+        m_connection->outcome = RequestOutcome::Kind::Withheld;
+        mySock->CloseSocket();
+    }
+}
+
+void TimeService::armTimer() {
+    Timer1.setInterval(kTickMilliseconds);
+    Timer1.start();
+}
+
+// The station's connection is over: its record goes as a whole, and observers hear how it ended.
+void TimeService::endConnection(const QString& whyUnanswered) {
+    if (!m_connection) {
+        return;
+    }
+    const Connection ended = std::move(*m_connection);
+    m_connection.reset();
+    const RequestOutcome::Kind kind = ended.outcome.value_or(RequestOutcome::Kind::Failed);
+    const QString error =
+        ended.firstError.isEmpty() && kind == RequestOutcome::Kind::Failed ? whyUnanswered : ended.firstError;
+    emit requestEnded(ended.address, RequestOutcome{kind, error});
+}
+
+// Errors go to the log once: those of a connection once per connection, the others once
+// until the service gets past them.
+void TimeService::logError(const ErrorRecord& error) {
+    if (!m_connection) {
+        logError(m_tickErrors, error);
+        return;
+    }
+    if (m_connection->errors.isNew(error)) {
+        const QString line = describeError(error);
+        if (m_connection->firstError.isEmpty()) {
+            m_connection->firstError = line;
+        }
+        writebox(line, false);
+    }
+}
+
+void TimeService::logError(ErrorSlot& slot, const ErrorRecord& error) {
+    if (slot.isNew(error)) {
+        writebox(describeError(error), false);
+    }
+}
+
+// ---- the activity log ----
+
+void TimeService::writebox(const QString& Data, bool firsttime) {
+    const QString line = Module1::LogStamp(m_setup.clock()) + QLatin1Char(' ') + Data;
+    m_log += firsttime ? line : kLineBreak + line;
+    emit lineWritten(line, firsttime);
+}
+
+void TimeService::TrimLog() {
+    const int lines = static_cast<int>(m_log.count(kLineBreak)) + 1;
+    if (lines <= kMaxLogLines) {
+        return;
+    }
+    qsizetype cut = -1;
+    for (int removed = 0; removed < lines - kKeptLogLines; ++removed) {
+        cut = m_log.indexOf(kLineBreak, cut + 1);
+    }
+    m_log = m_log.mid(cut + kLineBreak.size());
+    emit logTrimmed();
+}

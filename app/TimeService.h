@@ -1,0 +1,126 @@
+#pragma once
+
+#include "CSocket.h"
+#include "ClockHealth.h"
+#include "RuntimeError.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+class ClockWatch;
+
+// How one station's request ended.
+struct RequestOutcome {
+    enum class Kind { Served, Withheld, Failed };
+    Kind kind = Kind::Failed;
+    QString error; // the log's line for the first error met, or why the station got nothing
+};
+
+// The time service: one socket object listening on the service port answers each station
+// with the local date and time as 12 digits, then closes and listens again, driven by a
+// 100 ms tick once the first request came. It keeps the counters and the activity log.
+// Windows, the service manager and the status socket observe it, and drive it only through
+// start, pause, restart and stop. Builds no widget. GUI thread only.
+class TimeService : public QObject, private CSocketEvents {
+    Q_OBJECT
+public:
+    static constexpr std::uint16_t kServicePort = 10325;
+    static constexpr int kTickMilliseconds = 100;
+
+    // Where the port, the clock and the local address come from; tests set their own.
+    struct Setup {
+        std::uint16_t port = kServicePort;
+        std::function<QDateTime()> clock = &QDateTime::currentDateTime;
+        std::function<std::string()> localAddress; // address discovery when empty
+        std::shared_ptr<ClockHealth> clockHealth;  // the kernel's when empty
+        // Timer1 is armed as usual but ticks only when Timer1_Timer() is called: for tests.
+        bool tickByHand = false;
+    };
+
+    TimeService();
+    explicit TimeService(Setup setup);
+    ~TimeService() override;
+
+    // The start-up: finds the address, logs it, listens, and starts watching the clock.
+    // Socket errors are raised.
+    void start();
+    // Closes the socket and lets go of it; a station waiting for its reply gets none.
+    void pause();
+    // Listens again with a new socket object. A failure is raised and the service stays paused.
+    void restart();
+    // The exit command's part: the tick stops and the socket closes.
+    void stop();
+    bool isPaused() const { return !mySock; }
+
+    // The address stations should use, as found at start-up.
+    const QString& localAddress() const { return LocalIP; }
+    // The activity log: lines joined by CR LF.
+    const QString& logText() const { return m_log; }
+    void writebox(const QString& Data, bool firsttime);
+    ClockWatch& clockWatch() { return *m_clockWatch; }
+    QDateTime now() const { return m_setup.clock(); }
+
+    void Timer1_Timer();
+
+signals:
+    // A line was added to the log; the first line of the log comes with firsttime set.
+    void lineWritten(const QString& line, bool firsttime);
+    // The log was cut back; logText() holds what is left.
+    void logTrimmed();
+    // The service started, paused or restarted, or counted a request.
+    void serviceChanged();
+    // A request was counted: the numbers module holds the new counts.
+    void countersChanged();
+    void requestAccepted(const QString& address);
+    // The station's connection is over, answered or not.
+    void requestEnded(const QString& address, const RequestOutcome& outcome);
+
+private:
+    using ErrorKey = std::pair<std::int32_t, std::string>;
+    // Logs an error unless it is the one this slot logged last.
+    struct ErrorSlot {
+        std::optional<ErrorKey> last;
+        bool isNew(const ErrorRecord& error);
+    };
+    // The station being served, cleared as a whole when its connection ends.
+    struct Connection {
+        QString address;
+        bool replySent = false; // one reply per connection
+        std::optional<RequestOutcome::Kind> outcome;
+        QString firstError;
+        ErrorSlot errors;
+    };
+
+    void OnConnectionRequest(std::int32_t requestID) override { mySock_OnConnectionRequest(requestID); }
+    void OnSendComplete() override { mySock_OnSendComplete(); }
+    void OnError(std::int16_t Number, std::string& Description, std::int32_t Scode, const std::string& Source,
+                 const std::string& HelpFile, std::int32_t HelpContext, bool& CancelDisplay) override;
+    void mySock_OnConnectionRequest(std::int32_t requestID);
+    void mySock_OnSendComplete();
+
+    void startService();
+    void releaseSocket();
+    void reply();
+    void countRequest();
+    void armTimer();
+    void endConnection(const QString& whyUnanswered);
+    void logError(ErrorSlot& slot, const ErrorRecord& error);
+    void logError(const ErrorRecord& error);
+    void TrimLog();
+
+    Setup m_setup;
+    std::shared_ptr<CSocket> mySock;
+    QString LocalIP;
+    QTimer Timer1;
+    QString m_log;
+    ClockWatch* m_clockWatch = nullptr; // a child of the service
+    std::optional<Connection> m_connection;
+    ErrorSlot m_tickErrors;   // a tick that cannot listen, logged once until one can
+    ErrorSlot m_acceptErrors; // accepts that fail, logged once until one succeeds
+};
