@@ -17,6 +17,7 @@ namespace e2e {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using testing_support::loopbackHost;
 constexpr std::uint16_t kPort = QuilletProcess::kPort;
 
 // A station that behaves as given once connected, then reads to the end.
@@ -62,6 +63,54 @@ TEST_F(HostileStationTest, StationsThatSendALineOrABlobStillGetTheTwelveDigits) 
         EXPECT_TRUE(isReplyBetween(answer.bytes, before, QDateTime::currentDateTime()))
             << name << " station got \"" << answer.bytes << '"';
     }
+}
+
+// A station that shuts its sending side has said it has nothing more to send, as many clients
+// do at once: it still gets its twelve digits.
+TEST_F(HostileStationTest, StationsThatHalfCloseAtOnceOrAfterALineGetTheirTwelveDigits) {
+    const std::vector<std::pair<std::string, std::function<void(Station&)>>> stations = {
+        {"at once", [](Station& station) { station.shutdownWrite(); }},
+        {"after a line",
+         [](Station& station) {
+             station.sendAll("TIME\n");
+             station.shutdownWrite();
+         }},
+    };
+    for (const auto& [name, behaviour] : stations) {
+        const QDateTime before = QDateTime::currentDateTime();
+        const Answer answer = quillet.whileServing([&] { return visit(behaviour); });
+        EXPECT_TRUE(isReplyBetween(answer.bytes, before, QDateTime::currentDateTime()))
+            << "half-closed " << name << ": \"" << answer.bytes << '"';
+        EXPECT_EQ(answer.ending, Ending::Fin);
+    }
+}
+
+// The administrator's check through 127.0.0.1 must not leave the listener on that address alone.
+TEST_F(HostileStationTest, AskedThroughOneLocalAddressTheServerStillHearsEveryOther) {
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        for (const std::uint8_t host : {1, 2, 3}) {
+            const TimeAnswer answer = quillet.whileServing([host] { return askTime(kPort, 5s, loopbackHost(host)); });
+            EXPECT_EQ(answer.reply.size(), 12U) << "through 127.0.0." << int{host} << " in cycle " << cycle;
+        }
+    }
+}
+
+// A station gone before its reply is no served request: the log says why, once.
+TEST_F(HostileStationTest, AStationThatResetsBeforeItsReplyIsLoggedWithItsErrorOnce) {
+    quillet.whileServing([] {
+        if (auto station = Station::connectRetrying(kPort, 5s, loopbackHost(5))) {
+            station->reset();
+        }
+    });
+    ASSERT_TRUE(quillet.waitForLogLine(QStringLiteral("] Error 10054: Connection reset by peer.")))
+        << quillet.logLines().join('\n').toStdString();
+    EXPECT_EQ(quillet.whileServing([] { return askTime(kPort); }).reply.size(), 12U);
+    const QStringList lines = quillet.logLines();
+    EXPECT_EQ(lines.filter(QStringLiteral("Error 10054")).size(), 1);
+    const auto request = std::find_if(lines.begin(), lines.end(),
+                                      [](const QString& line) { return line.endsWith("RQST: [127.0.0.5]"); });
+    ASSERT_NE(request, lines.end());
+    EXPECT_TRUE(std::next(request)->endsWith("Error 10054: Connection reset by peer."));
 }
 
 TEST_F(HostileStationTest, TwoHundredStationsThatResetAtOnceLeaveTheServiceRunning) {

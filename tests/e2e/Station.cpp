@@ -31,11 +31,12 @@ bool await(int descriptor, short events, Clock::time_point end) {
     return ::poll(&entry, 1, millisecondsLeft(end)) > 0;
 }
 
-int connectedDescriptor(std::uint16_t port, std::chrono::milliseconds timeout, std::uint32_t fromHost) {
+int connectedDescriptor(std::uint16_t port, std::chrono::milliseconds timeout, std::uint32_t fromHost,
+                        std::uint32_t toHost) {
     const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     const sockaddr_in from = testing_support::loopbackAddress(0, fromHost);
     ::bind(descriptor, reinterpret_cast<const sockaddr*>(&from), sizeof(from));
-    const sockaddr_in address = testing_support::loopbackAddress(port);
+    const sockaddr_in address = testing_support::loopbackAddress(port, toHost);
     if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0) {
         return descriptor;
     }
@@ -53,17 +54,17 @@ int connectedDescriptor(std::uint16_t port, std::chrono::milliseconds timeout, s
 
 } // namespace
 
-std::unique_ptr<Station> Station::connect(std::uint16_t port, std::chrono::milliseconds timeout,
-                                          std::uint32_t fromHost) {
-    const int descriptor = connectedDescriptor(port, timeout, fromHost);
+std::unique_ptr<Station> Station::connect(std::uint16_t port, std::chrono::milliseconds timeout, std::uint32_t fromHost,
+                                          std::uint32_t toHost) {
+    const int descriptor = connectedDescriptor(port, timeout, fromHost, toHost);
     return descriptor < 0 ? nullptr : std::unique_ptr<Station>(new Station(descriptor));
 }
 
 std::unique_ptr<Station> Station::connectRetrying(std::uint16_t port, std::chrono::milliseconds deadline,
-                                                  std::uint32_t fromHost) {
+                                                  std::uint32_t fromHost, std::uint32_t toHost) {
     const auto end = Clock::now() + deadline;
     for (;;) {
-        if (auto station = connect(port, 200ms, fromHost)) {
+        if (auto station = connect(port, 200ms, fromHost, toHost)) {
             return station;
         }
         if (Clock::now() >= end) {
@@ -149,14 +150,15 @@ bool Station::isDropped() {
     return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
-TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline) {
+TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline, std::uint32_t toHost) {
     const auto end = Clock::now() + deadline;
     TimeAnswer answer;
     while (answer.reply.empty() && Clock::now() < end) {
         if (answer.attempts++ > 0) {
             std::this_thread::sleep_for(kRetryPause);
         }
-        if (auto station = Station::connect(port, std::min(200ms, std::chrono::milliseconds(millisecondsLeft(end))))) {
+        if (auto station = Station::connect(port, std::min(200ms, std::chrono::milliseconds(millisecondsLeft(end))),
+                                            testing_support::loopbackHost(), toHost)) {
             answer.reply =
                 station->readToEnd(std::min(kAnswerWait, std::chrono::milliseconds(millisecondsLeft(end)))).bytes;
         }

@@ -31,11 +31,14 @@ public:
     // nullptr when refused, reset, or not connected within the timeout. A connection
     // completes in the kernel at once unless the server's listen queue is full, and then
     // the SYN is retried only after a second: a fresh attempt comes sooner.
+    // From and to a loopback host each, 127.0.0.1 unless told.
     static std::unique_ptr<Station> connect(std::uint16_t port, std::chrono::milliseconds timeout = 200ms,
-                                            std::uint32_t fromHost = testing_support::loopbackHost());
+                                            std::uint32_t fromHost = testing_support::loopbackHost(),
+                                            std::uint32_t toHost = testing_support::loopbackHost());
     // Retries a refused connection until the deadline.
     static std::unique_ptr<Station> connectRetrying(std::uint16_t port, std::chrono::milliseconds deadline = 5s,
-                                                    std::uint32_t fromHost = testing_support::loopbackHost());
+                                                    std::uint32_t fromHost = testing_support::loopbackHost(),
+                                                    std::uint32_t toHost = testing_support::loopbackHost());
     ~Station();
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
@@ -66,6 +69,7 @@ struct TimeAnswer {
     std::string reply;
     int attempts = 0;
 };
-TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline = 5s);
+TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline = 5s,
+                   std::uint32_t toHost = testing_support::loopbackHost());
 
 } // namespace e2e
