@@ -64,6 +64,7 @@ void ClockWatch::check() {
         withhold(now);
     }
     emitIfChanged(before);
+    emit checked();
 }
 
 bool ClockWatch::mayReply(const QDateTime& now) {
@@ -79,13 +80,17 @@ bool ClockWatch::mayReply(const QDateTime& now) {
 }
 
 QString ClockWatch::stateText() const {
+    return QStringLiteral("clock ") + stateWords();
+}
+
+QString ClockWatch::stateWords() const {
     if (m_withholding) {
-        return QStringLiteral("clock impossible, no replies");
+        return QStringLiteral("impossible, no replies");
     }
     switch (m_reading.state) {
-    case ClockReading::State::Synchronised: return QStringLiteral("clock synchronised");
-    case ClockReading::State::NotSynchronised: return QStringLiteral("clock not synchronised");
-    default: return QStringLiteral("clock state unknown");
+    case ClockReading::State::Synchronised: return QStringLiteral("synchronised");
+    case ClockReading::State::NotSynchronised: return QStringLiteral("not synchronised");
+    default: return QStringLiteral("state unknown");
     }
 }
 

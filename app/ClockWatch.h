@@ -37,9 +37,13 @@ public:
     bool mayReply(const QDateTime& now);
     // A few words for the service's status line, as "clock synchronised".
     QString stateText() const;
+    // The state alone: "synchronised", "not synchronised", "state unknown" or "impossible, no replies".
+    QString stateWords() const;
 
 signals:
     void stateTextChanged();
+    // A check has run: others may ride on its timer instead of waking the program themselves.
+    void checked();
 
 private:
     void onStep(std::chrono::milliseconds step);

@@ -27,7 +27,8 @@ bool TimeService::ErrorSlot::isNew(const ErrorRecord& error) {
 
 TimeService::TimeService() : TimeService(Setup{}) {}
 
-TimeService::TimeService(Setup setup) : m_setup(std::move(setup)) {
+TimeService::TimeService(Setup setup)
+    : m_setup(std::move(setup)), m_stations([this](const QString& text) { writebox(text, false); }) {
     setObjectName(QStringLiteral("timeService"));
     if (!m_setup.localAddress) {
         m_setup.localAddress = [] { return Module2::GetLocalIPAddress(); };
@@ -38,6 +39,14 @@ TimeService::TimeService(Setup setup) : m_setup(std::move(setup)) {
     m_clockWatch = new ClockWatch(
         m_setup.clockHealth, m_setup.clock, ClockWatch::releaseDate(),
         [this](const QString& text) { writebox(text, false); }, this);
+    connect(m_clockWatch, &ClockWatch::checked, this, &TimeService::checkSilence);
+    m_stations.setObserver([this](int row, bool added) {
+        if (added) {
+            emit stationAdded(row);
+        } else {
+            emit stationChanged(row);
+        }
+    });
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setTimerType(Qt::PreciseTimer); // a coarse timer may tick anywhere from 95 to 105 ms
     Timer1.setParent(this);
@@ -123,6 +132,7 @@ void TimeService::mySock_OnConnectionRequest(std::int32_t requestID) {
     m_connection.emplace();
     m_connection->address = address;
     writebox(QStringLiteral("RQST: [") + address + QLatin1Char(']'), false);
+    m_stations.recordRequest(address, m_setup.clock());
     armTimer();
     emit requestAccepted(address);
     countRequest();
@@ -207,7 +217,17 @@ void TimeService::endConnection(const QString& whyUnanswered) {
     const RequestOutcome::Kind kind = ended.outcome.value_or(RequestOutcome::Kind::Failed);
     const QString error =
         ended.firstError.isEmpty() && kind == RequestOutcome::Kind::Failed ? whyUnanswered : ended.firstError;
-    emit requestEnded(ended.address, RequestOutcome{kind, error});
+    const RequestOutcome outcome{kind, error};
+    m_stations.recordOutcome(ended.address, outcome);
+    emit requestEnded(ended.address, outcome);
+}
+
+// Rides on the clock's checks, every 10 s. While paused nothing listens, so a station that
+// does not get through is not silent.
+void TimeService::checkSilence() {
+    if (!isPaused()) {
+        m_stations.checkSilence(m_setup.clock());
+    }
 }
 
 // Errors go to the log once: those of a connection once per connection, the others once

@@ -2,7 +2,9 @@
 
 #include "CSocket.h"
 #include "ClockHealth.h"
+#include "RequestOutcome.h"
 #include "RuntimeError.h"
+#include "StationTable.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -15,16 +17,10 @@
 
 class ClockWatch;
 
-// How one station's request ended.
-struct RequestOutcome {
-    enum class Kind { Served, Withheld, Failed };
-    Kind kind = Kind::Failed;
-    QString error; // the log's line for the first error met, or why the station got nothing
-};
-
 // The time service: one socket object listening on the service port answers each station
 // with the local date and time as 12 digits, then closes and listens again, driven by a
-// 100 ms tick once the first request came. It keeps the counters and the activity log.
+// 100 ms tick once the first request came. It keeps the counters, the activity log and the
+// table of stations.
 // Windows, the service manager and the status socket observe it, and drive it only through
 // start, pause, restart and stop. Builds no widget. GUI thread only.
 class TimeService : public QObject, private CSocketEvents {
@@ -64,6 +60,10 @@ public:
     const QString& logText() const { return m_log; }
     void writebox(const QString& Data, bool firsttime);
     ClockWatch& clockWatch() { return *m_clockWatch; }
+    const ClockWatch& clockWatch() const { return *m_clockWatch; }
+    const StationTable& stations() const { return m_stations; }
+    // For a benchmark that needs the table full before the first station asks.
+    StationTable& stations() { return m_stations; }
     QDateTime now() const { return m_setup.clock(); }
 
     void Timer1_Timer();
@@ -80,6 +80,9 @@ signals:
     void requestAccepted(const QString& address);
     // The station's connection is over, answered or not.
     void requestEnded(const QString& address, const RequestOutcome& outcome);
+    // A row of the stations table was added at its end, or changed.
+    void stationAdded(int row);
+    void stationChanged(int row);
 
 private:
     using ErrorKey = std::pair<std::int32_t, std::string>;
@@ -113,12 +116,14 @@ private:
     void logError(ErrorSlot& slot, const ErrorRecord& error);
     void logError(const ErrorRecord& error);
     void TrimLog();
+    void checkSilence();
 
     Setup m_setup;
     std::shared_ptr<CSocket> mySock;
     QString LocalIP;
     QTimer Timer1;
     QString m_log;
+    StationTable m_stations;
     ClockWatch* m_clockWatch = nullptr; // a child of the service
     std::optional<Connection> m_connection;
     ErrorSlot m_tickErrors;   // a tick that cannot listen, logged once until one can

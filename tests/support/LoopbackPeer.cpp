@@ -12,8 +12,10 @@
 
 namespace testing_support {
 
-std::unique_ptr<LoopbackPeer> LoopbackPeer::connectTo(std::uint16_t port) {
+std::unique_ptr<LoopbackPeer> LoopbackPeer::connectTo(std::uint16_t port, std::uint32_t fromHost) {
     const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const sockaddr_in from = loopbackAddress(0, fromHost);
+    ::bind(descriptor, reinterpret_cast<const sockaddr*>(&from), sizeof(from));
     const sockaddr_in address = loopbackAddress(port);
     if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
         ::close(descriptor);
@@ -89,11 +91,11 @@ bool LoopbackPeer::waitForBytes(std::size_t count, std::chrono::milliseconds dea
         deadline);
 }
 
-std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline) {
+std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline, std::uint32_t fromHost) {
     std::string reply;
     waitUntil(
         [&] {
-            auto station = LoopbackPeer::connectTo(port);
+            auto station = LoopbackPeer::connectTo(port, fromHost);
             if (!station || !station->waitForEnd(std::chrono::seconds(2))) {
                 return false;
             }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/LoopbackAddress.h"
+
 #include <chrono>
 #include <cstdint>
 #include <memory>
@@ -8,14 +10,14 @@
 
 namespace testing_support {
 
-// A station on 127.0.0.1, made of a plain POSIX socket so that it never depends on
+// A station on a loopback address, 127.0.0.1 unless told, made of a plain POSIX socket so that it never depends on
 // the code under test. Reads never block: pump() takes whatever has arrived, so a
 // test can spin the event loop (which runs the server) while it waits.
 class LoopbackPeer {
 public:
-    // Connects to 127.0.0.1:port; a listening socket completes the handshake without
-    // any help from its owner. nullptr when refused.
-    static std::unique_ptr<LoopbackPeer> connectTo(std::uint16_t port);
+    // Connects from the loopback host to 127.0.0.1:port; a listening socket completes the
+    // handshake without any help from its owner. nullptr when refused.
+    static std::unique_ptr<LoopbackPeer> connectTo(std::uint16_t port, std::uint32_t fromHost = loopbackHost());
     ~LoopbackPeer();
     LoopbackPeer(const LoopbackPeer&) = delete;
     LoopbackPeer& operator=(const LoopbackPeer&) = delete;
@@ -45,9 +47,10 @@ private:
     bool m_wasReset = false;
 };
 
-// What a station asking 127.0.0.1:port gets, retrying the way real stations do while
-// nothing listens or its connection is dropped unanswered; empty at the deadline.
-std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline = std::chrono::seconds(5));
+// What a station on the loopback host asking 127.0.0.1:port gets, retrying the way real
+// stations do while nothing listens or its connection is dropped unanswered; empty at the deadline.
+std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline = std::chrono::seconds(5),
+                         std::uint32_t fromHost = loopbackHost());
 
 // A plain TCP listener on 127.0.0.1 and an ephemeral port, holding the port for tests
 // that need it taken.
