@@ -56,8 +56,8 @@ void writeToStandardOutput(const QString& line) {
     std::fflush(stdout);
 }
 
-// "Address 192.168.1.10, 3 requests served, listening, clock synchronised": what the service
-// manager shows.
+// "Address 192.168.1.10, 3 requests served, listening, clock synchronised, 2 stations, 0 silent":
+// what the service manager shows.
 void addStatusParts(ServiceNotifier& notifier, TimeService& service) {
     notifier.addStatusPart([&service] {
         const QString& address = service.localAddress();
@@ -72,6 +72,8 @@ void addStatusParts(ServiceNotifier& notifier, TimeService& service) {
     notifier.addStatusPart([&service] { return service.clockWatch().stateText(); });
     QObject::connect(&service.clockWatch(), &ClockWatch::stateTextChanged, &notifier, &ServiceNotifier::statusChanged);
     QObject::connect(&service, &TimeService::serviceChanged, &notifier, &ServiceNotifier::statusChanged);
+    notifier.addStatusPart([&service] { return service.stations().summary(); });
+    QObject::connect(&service, &TimeService::stationChanged, &notifier, &ServiceNotifier::statusChanged);
 }
 
 // The service and those who observe it whether or not there is a window: the log on standard

@@ -11,10 +11,11 @@
 
 namespace {
 
-// Whether the manager heard the status line, which ends with the clock's state on this machine.
-bool heardStatus(NotifySocket& manager, const QString& start) {
+// Whether the manager heard the status line, with the clock's state on this machine before the stations.
+bool heardStatus(NotifySocket& manager, const QString& start, const QString& stations) {
     const QRegularExpression line(QRegularExpression::escape(start) +
-                                  QStringLiteral(", clock (synchronised|not synchronised|state unknown)$"));
+                                  QStringLiteral(", clock (synchronised|not synchronised|state unknown), ") +
+                                  QRegularExpression::escape(stations) + QLatin1Char('$'));
     return !manager.received().filter(line).isEmpty();
 }
 
@@ -29,7 +30,8 @@ TEST(ServiceManagerTest, HearsReadyOnceThePortAcceptsThenAStatusLineThatFollowsT
     ASSERT_TRUE(manager.waitFor(QStringLiteral("READY=1"))) << quillet.standardError();
     // Before any request nothing else ticks, yet the watchdog is fed.
     EXPECT_TRUE(testing_support::waitUntil([&] { return watchdogPings(manager) >= 2; }, std::chrono::seconds(20)));
-    EXPECT_TRUE(heardStatus(manager, QStringLiteral("READY=1\nSTATUS=Address 127.0.0.1, 0 requests served, listening")))
+    EXPECT_TRUE(heardStatus(manager, QStringLiteral("READY=1\nSTATUS=Address 127.0.0.1, 0 requests served, listening"),
+                            QStringLiteral("0 stations, 0 silent")))
         << manager.received().join(QStringLiteral(" | ")).toStdString();
 
     const auto first = testing_support::LoopbackPeer::connectTo(QuilletProcess::kPort);
@@ -40,7 +42,8 @@ TEST(ServiceManagerTest, HearsReadyOnceThePortAcceptsThenAStatusLineThatFollowsT
         EXPECT_EQ(testing_support::requestReply(QuilletProcess::kPort).size(), 12u);
     }
     EXPECT_TRUE(manager.waitFor(QStringLiteral("STATUS=Address 127.0.0.1, 3 requests served, listening, clock ")));
-    EXPECT_TRUE(heardStatus(manager, QStringLiteral("STATUS=Address 127.0.0.1, 3 requests served, listening")))
+    EXPECT_TRUE(heardStatus(manager, QStringLiteral("STATUS=Address 127.0.0.1, 3 requests served, listening"),
+                            QStringLiteral("1 station, 0 silent")))
         << manager.received().join(QStringLiteral(" | ")).toStdString();
 
     quillet.sendSignal(SIGTERM);
