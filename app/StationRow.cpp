@@ -1,5 +1,7 @@
 #include "StationRow.h"
 
+#include "DurationText.h"
+
 #include <algorithm>
 
 void StationRow::addGap(std::int64_t gapMs) {
@@ -25,6 +27,27 @@ std::optional<std::chrono::milliseconds> StationRow::usualInterval() const {
     const auto middle = static_cast<std::size_t>(gapsKnown / 2);
     const std::int64_t median = gapsKnown % 2 == 1 ? sorted[middle] : (sorted[middle - 1] + sorted[middle]) / 2;
     return std::chrono::milliseconds(median);
+}
+
+namespace {
+
+QString moment(const QDateTime& at) {
+    return at.toString(QStringLiteral("yyyy.MM.dd HH:mm:ss"));
+}
+
+} // namespace
+
+QString StationRow::firstText() const {
+    return moment(first());
+}
+
+QString StationRow::lastText() const {
+    return moment(last());
+}
+
+QString StationRow::usualText() const {
+    const auto usual = usualInterval();
+    return usual ? durationText(*usual) : QStringLiteral("-");
 }
 
 QString StationRow::stateText() const {

@@ -7,6 +7,7 @@
 #include "ProcessEnd.h"
 #include "ProductIcon.h"
 #include "ServiceNotifier.h"
+#include "StatusServer.h"
 #include "TerminationSignals.h"
 #include "TimeService.h"
 #include "WarningBox.h"
@@ -77,7 +78,7 @@ void addStatusParts(ServiceNotifier& notifier, TimeService& service) {
 }
 
 // The service and those who observe it whether or not there is a window: the log on standard
-// output and the service manager's notices.
+// output, the service manager's notices and the status socket.
 struct Server {
     explicit Server(TimeService::Setup setup) : service(std::move(setup)) {
         QObject::connect(&service, &TimeService::lineWritten, &service,
@@ -99,6 +100,7 @@ struct Server {
             report(error);
             return 1;
         }
+        status.open();
         started();
         notifier.ready();
         return QCoreApplication::exec();
@@ -106,6 +108,7 @@ struct Server {
 
     TimeService service;
     ServiceNotifier notifier;
+    StatusServer status{service}; // quillet --status
 };
 
 // The exit command runs on a termination signal, which also ends the loops of an open box and

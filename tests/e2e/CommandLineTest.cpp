@@ -26,7 +26,7 @@ TEST(CommandLineTest, VersionAndHelpPrintAndExitWithoutServing) {
 
     const Ran help = runQuillet({QStringLiteral("--help")});
     EXPECT_EQ(help.status, 0);
-    EXPECT_TRUE(help.output.startsWith(QStringLiteral("Usage: quillet [--help | --version]\n")))
+    EXPECT_TRUE(help.output.startsWith(QStringLiteral("Usage: quillet [--help | --version | --status [--json]]\n")))
         << help.output.toStdString();
     EXPECT_TRUE(help.output.contains(QStringLiteral("10325")));
 }
@@ -34,12 +34,13 @@ TEST(CommandLineTest, VersionAndHelpPrintAndExitWithoutServing) {
 TEST(CommandLineTest, AnyOtherArgumentGetsOneUsageLineAndStatusTwo) {
     for (const QStringList& arguments :
          {QStringList{QStringLiteral("--port=1")}, QStringList{QStringLiteral("-platform"), QStringLiteral("xcb")},
-          QStringList{QStringLiteral("--version"), QStringLiteral("extra")}}) {
+          QStringList{QStringLiteral("--version"), QStringLiteral("extra")}, QStringList{QStringLiteral("--json")},
+          QStringList{QStringLiteral("--status"), QStringLiteral("--verbose")}}) {
         const Ran refused = runQuillet(arguments);
         EXPECT_EQ(refused.status, 2) << arguments.join(' ').toStdString();
         EXPECT_TRUE(refused.output.isEmpty());
         EXPECT_EQ(refused.errors.count(QLatin1Char('\n')), 1) << refused.errors.toStdString();
-        EXPECT_TRUE(refused.errors.contains(QStringLiteral("Usage: quillet [--help | --version]")));
+        EXPECT_TRUE(refused.errors.contains(QStringLiteral("Usage: quillet [--help | --version | --status [--json]]")));
     }
 }
 

@@ -7,11 +7,12 @@
 
 QuilletProcess::QuilletProcess(const QStringList& environment, const QStringList& launcher,
                                const std::function<void()>& childSetUp) {
-    // Headless, as a service runs it, unless the test names a display.
+    // Headless, as a service runs it, unless the test names a display; its runtime directory its own.
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
-    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "RUNTIME_DIRECTORY"}) {
         variables.remove(QLatin1String(display));
     }
+    variables.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_runtimeDirectory.path());
 #ifdef QUILLET_SANITIZED
     // Leaks inside the system's libraries are theirs; the program's own still fail the test.
     variables.insert(QStringLiteral("LSAN_OPTIONS"), QStringLiteral("suppressions=" QUILLET_LSAN_SUPPRESSIONS));

@@ -3,6 +3,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -11,7 +12,8 @@
 #include <utility>
 
 // The real build/quillet, started headless as its own process. Its standard output
-// carries the activity log, one line per entry.
+// carries the activity log, one line per entry. Its runtime directory (XDG_RUNTIME_DIR), where
+// it makes its status socket, is a fresh one of its own.
 class QuilletProcess {
 public:
     static constexpr std::uint16_t kPort = 10325;
@@ -35,6 +37,7 @@ public:
     int exitCode() const { return m_process.exitCode(); }
     bool crashed() const { return m_process.exitStatus() == QProcess::CrashExit; }
     qint64 pid() const { return m_process.processId(); }
+    QString runtimeDirectory() const { return m_runtimeDirectory.path(); }
     void sendSignal(int signal);
 
     // Runs the work on a worker thread while this thread keeps reading the server's
@@ -50,6 +53,7 @@ private:
     void collect();
     static void spinUntilReady(const std::function<bool()>& ready);
 
+    QTemporaryDir m_runtimeDirectory;
     QProcess m_process;
     QString m_output;
     QString m_errors;

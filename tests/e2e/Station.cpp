@@ -150,7 +150,8 @@ bool Station::isDropped() {
     return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 
-TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline, std::uint32_t toHost) {
+TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline, std::uint32_t toHost,
+                   std::uint32_t fromHost) {
     const auto end = Clock::now() + deadline;
     TimeAnswer answer;
     while (answer.reply.empty() && Clock::now() < end) {
@@ -158,7 +159,7 @@ TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline, std::
             std::this_thread::sleep_for(kRetryPause);
         }
         if (auto station = Station::connect(port, std::min(200ms, std::chrono::milliseconds(millisecondsLeft(end))),
-                                            testing_support::loopbackHost(), toHost)) {
+                                            fromHost, toHost)) {
             answer.reply =
                 station->readToEnd(std::min(kAnswerWait, std::chrono::milliseconds(millisecondsLeft(end)))).bytes;
         }

@@ -63,13 +63,14 @@ private:
     int m_descriptor;
 };
 
-// The time as a real station asks for it: it retries on refusal, reset or an empty
+// The time as a real station on a loopback host asks for it: it retries on refusal, reset or an empty
 // answer until it gets bytes or the deadline passes.
 struct TimeAnswer {
     std::string reply;
     int attempts = 0;
 };
 TimeAnswer askTime(std::uint16_t port, std::chrono::milliseconds deadline = 5s,
-                   std::uint32_t toHost = testing_support::loopbackHost());
+                   std::uint32_t toHost = testing_support::loopbackHost(),
+                   std::uint32_t fromHost = testing_support::loopbackHost());
 
 } // namespace e2e
