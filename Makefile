@@ -45,9 +45,10 @@ fuzz: deps
 			$(FUZZ_DIR)/corpus/$$fuzzer fuzz/seeds/$$fuzzer || exit 1; \
 	done
 
-# The About box, and the main window as the desktop test sees it, for the README.
+# The About box, the Stations window, and the main window as the desktop test sees it, for the README.
 screenshot: build
 	scripts/about-screenshot $(BUILD_DIR)/tools/about_screenshot
+	scripts/stations-screenshot $(BUILD_DIR)/tools/stations_screenshot
 	tests/e2e/private-network tests/desktop/desktop-tray-test.sh \
 		$(BUILD_DIR)/quillet $(BUILD_DIR)/tests/desktop/grab_window docs/screenshot.png
 

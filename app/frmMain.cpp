@@ -7,6 +7,7 @@
 #include "SystemTrayIcon.h"
 #include "Twips.h"
 #include "frmAbout.h"
+#include "frmStations.h"
 #include "numbers.h"
 
 #include <QApplication>
@@ -169,6 +170,7 @@ void frmMain::setControlLooks() {
 
 void frmMain::createMenus() {
     QMenu* mnufile = named(menuBar()->addMenu(QStringLiteral("&File")), "mnufile");
+    addItem(mnufile, "mnuStations", QStringLiteral("&Stations..."), this, &frmMain::mnuStations_Click);
     addItem(mnufile, "mnuExit", QStringLiteral("E&xit"), this, &frmMain::mnuExit_Click);
 
     QMenu* mnuHelp = named(menuBar()->addMenu(QStringLiteral("&Help")), "mnuHelp");
@@ -232,6 +234,17 @@ void frmMain::cmdExit_Click() {
     m_service.stop();
     close();
     QCoreApplication::quit(); // also when the window was hidden in the tray
+}
+
+// One Stations window at a time; it goes when closed, and the service never notices.
+void frmMain::mnuStations_Click() {
+    if (!m_stations) {
+        m_stations = new frmStations(m_service, this);
+        m_stations->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_stations->show();
+    m_stations->raise();
+    m_stations->activateWindow();
 }
 
 void frmMain::mnuExit_Click() {

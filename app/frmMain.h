@@ -4,6 +4,7 @@
 #include "TrayIcon.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <memory>
 
@@ -12,6 +13,7 @@ class QLabel;
 class QMenu;
 class QPlainTextEdit;
 class QPushButton;
+class frmStations;
 
 // The main window: a view of the time service (the address for stations, the activity log,
 // the counters) with its controls, the tray icon and the menus. It drives the service only
@@ -35,6 +37,7 @@ public:
 public slots:
     void cmdPause_Click();
     void cmdExit_Click();
+    void mnuStations_Click();
     void mnuExit_Click();
     void mnuShow_Click();
     void mnuMinExit_Click();
@@ -84,4 +87,5 @@ private:
     QLabel* lblReceived = nullptr;
 
     QMenu* mnuPopupMenu = nullptr;
+    QPointer<frmStations> m_stations; // while the Stations window is open
 };

@@ -150,7 +150,7 @@ TEST_F(ConsoleWindowTest, TheLogIsReadOnlyOnTheButtonFaceColourWithAVerticalScro
 
 TEST_F(ConsoleWindowTest, MenusCarryTheirCaptionsWithAccessKeysInOrder) {
     EXPECT_EQ(captions(form->menuBar()->actions()), (QStringList{"&File", "&Help"}));
-    EXPECT_EQ(captions(control<QMenu>("mnufile")->actions()), QStringList{"E&xit"});
+    EXPECT_EQ(captions(control<QMenu>("mnufile")->actions()), (QStringList{"&Stations...", "E&xit"}));
     EXPECT_EQ(captions(control<QMenu>("mnuHelp")->actions()), (QStringList{"&View Tutorial", "&About"}));
 
     const auto* popup = control<QMenu>("mnuPopupMenu");

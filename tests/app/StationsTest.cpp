@@ -1,7 +1,13 @@
 // The service's table of stations as real stations on 127.0.0.x fill it, with the service's
-// clock moved by the test: the silence lines and the outcome of each kind of request.
+// clock moved by the test: the silence lines, the outcome of each kind of request, and the
+// Stations window.
 #include "ClockWatch.h"
 #include "ServiceFixture.h"
+#include "StationsModel.h"
+#include "frmStations.h"
+
+#include <QAction>
+#include <QTableView>
 
 using testing_support::loopbackHost;
 using testing_support::LoopbackPeer;
@@ -112,6 +118,52 @@ TEST_F(StationsTest, EachRowTellsHowItsLastRequestEndedAndAPausedServiceNamesNoS
     EXPECT_EQ(stationLines().size(), 1);
     EXPECT_EQ(rowOf(2)->stateText(), "silent, served");
     EXPECT_EQ(rowOf(2)->requests, 3);
+}
+
+TEST_F(StationsTest, TheStationsWindowListsThemAsTheyAskAndMarksTheSilentOne) {
+    for (const int minute : {0, 5, 10}) {
+        askAt(2, 9, minute);
+    }
+    askAt(3, 9, 11);
+
+    const QString logBefore = service->logText();
+    form->findChild<QAction*>("mnuStations")->trigger();
+    const auto* window = form->findChild<frmStations*>("frmStations");
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(service->logText(), logBefore);
+    const QAbstractItemModel* grid = window->findChild<QTableView*>("grdStations")->model();
+    const auto rowText = [grid](int row) {
+        QStringList cells;
+        for (int column = 0; column < grid->columnCount(); ++column) {
+            cells << grid->index(row, column).data().toString();
+        }
+        return cells;
+    };
+    ASSERT_EQ(grid->rowCount(), 2); // the latest to ask first
+    EXPECT_EQ(rowText(0),
+              QStringList({"127.0.0.3", "1", "2027.03.01 09:11:00", "2027.03.01 09:11:00", "-", "asking, served"}));
+    EXPECT_EQ(rowText(1),
+              QStringList({"127.0.0.2", "3", "2027.03.01 09:00:00", "2027.03.01 09:10:00", "5 min", "asking, served"}));
+
+    askAt(4, 9, 12);
+    checkAt(9, 30);
+    ASSERT_EQ(grid->rowCount(), 3);
+    EXPECT_EQ(rowText(0).first(), "127.0.0.4");
+    EXPECT_EQ(rowText(2).mid(0, 2), QStringList({"127.0.0.2", "3"}));
+    EXPECT_EQ(rowText(2).last(), "silent, served");
+    EXPECT_EQ(grid->index(2, StationsModel::Address).data(Qt::ForegroundRole).value<QColor>(), QColor(192, 0, 0));
+    EXPECT_FALSE(grid->index(0, StationsModel::Address).data(Qt::ForegroundRole).isValid());
+    EXPECT_EQ(window->findChild<QLabel*>("lblStations")->text(), "3 stations, 1 silent");
+
+    window->findChild<QTableView*>("grdStations")->sortByColumn(StationsModel::Requests, Qt::DescendingOrder);
+    EXPECT_EQ(rowText(0).first(), "127.0.0.2");
+
+    const QString logOpen = service->logText();
+    form->findChild<frmStations*>("frmStations")->close();
+    EXPECT_TRUE(waitUntil([this] { return form->findChild<frmStations*>() == nullptr; }));
+    EXPECT_EQ(service->logText(), logOpen);
+    EXPECT_FALSE(service->isPaused());
 }
 
 } // namespace
