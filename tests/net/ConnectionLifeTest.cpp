@@ -28,6 +28,24 @@ protected:
         socket->LocalPort(port);
     }
 
+    // The time service's way: inside the accept notification the listener is released and the
+    // same object takes the connection.
+    std::unique_ptr<LoopbackPeer> connectToTheSameObject() {
+        events.onConnectionRequest = [this](std::int32_t requestID) {
+            socket->CloseSocket();
+            socket->Accept(requestID);
+        };
+        auto station = LoopbackPeer::connectTo(port);
+        EXPECT_TRUE(waitUntil([&] { return socket->State() == SocketState::Connected; }));
+        return station;
+    }
+
+    void listenAgain() {
+        socket->CloseSocket();
+        socket->CloseSocket();
+        socket->Listen();
+    }
+
     std::shared_ptr<CSocket> socket = CSocket::create();
     RecordingListener events;
     std::uint16_t port = 0;
@@ -48,34 +66,19 @@ TEST_F(ListenerTest, AcceptingWhileStillListeningLetsTheListenerGo) {
 }
 
 TEST_F(ListenerTest, WhatAConnectionReceivedIsNotCountedForTheNext) {
-    events.onConnectionRequest = [this](std::int32_t requestID) {
-        socket->CloseSocket();
-        socket->Accept(requestID);
-    };
-    auto first = LoopbackPeer::connectTo(port);
-    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::Connected; }));
+    auto first = connectToTheSameObject();
     first->send("abc");
     ASSERT_TRUE(waitUntil([&] { return socket->BytesReceived() == 3; }));
-    socket->CloseSocket();
-    socket->CloseSocket();
-    socket->Listen();
-    auto second = LoopbackPeer::connectTo(port);
-    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::Connected; }));
+    listenAgain();
+    auto second = connectToTheSameObject();
     EXPECT_EQ(socket->BytesReceived(), 0);
 }
 
 // A listener that took a station through 127.0.0.1 still hears stations on every other address.
 TEST_F(ListenerTest, ListeningAgainAfterAConnectionKeepsEveryLocalAddress) {
-    events.onConnectionRequest = [this](std::int32_t requestID) {
-        socket->CloseSocket();
-        socket->Accept(requestID);
-    };
-    auto station = LoopbackPeer::connectTo(port);
-    ASSERT_TRUE(waitUntil([&] { return socket->State() == SocketState::Connected; }));
+    auto station = connectToTheSameObject();
     EXPECT_EQ(socket->LocalIP(), "127.0.0.1");
-    socket->CloseSocket();
-    socket->CloseSocket();
-    socket->Listen();
+    listenAgain();
     winsock::SocketAddressIn bound;
     winsock::getSockName(socket->SocketHandle(), bound);
     EXPECT_EQ(bound.address, winsock::kInaddrAny);
