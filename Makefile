@@ -45,11 +45,16 @@ fuzz: deps
 			$(FUZZ_DIR)/corpus/$$fuzzer fuzz/seeds/$$fuzzer || exit 1; \
 	done
 
-# The About box, and the main window as the desktop test sees it, for the README.
+# Every picture the docs use: the About box, the main window as the desktop test sees it (for the
+# README and the tutorial), and the tutorial page itself as Chromium shows it with no network.
+# The build's copy of the tutorial then takes the new picture of the window.
 screenshot: build
+	scripts/install-deps scripts/screenshot-packages
 	scripts/about-screenshot $(BUILD_DIR)/tools/about_screenshot
 	tests/e2e/private-network tests/desktop/desktop-tray-test.sh \
 		$(BUILD_DIR)/quillet $(BUILD_DIR)/tests/desktop/grab_window docs/screenshot.png
+	tests/e2e/private-network scripts/tutorial-screenshot docs/tutorial.html docs/tutorial.png
+	cmake --build $(BUILD_DIR) --target tutorial
 
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
