@@ -3,7 +3,7 @@ ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-asan format-check fuzz screenshot package bench clean
+.PHONY: all deps build run test test-asan test-service format-check fuzz screenshot package bench clean
 
 all: build
 
@@ -58,6 +58,13 @@ screenshot: build
 
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# The package installed on a fresh Debian 12 system booted under systemd in a container with no
+# network: enable, serve, journal, watchdog, stop and purge, checked inside (tests/service/live-test).
+# It tests the package just made, and keeps the packages it downloads in $(BUILD_DIR)/service-test-cache.
+test-service: package
+	scripts/install-deps scripts/service-test-packages
+	tests/service/live-test "$$(ls -t $(BUILD_DIR)/quillet_*.deb | head -n 1)" $(BUILD_DIR)/service-test-cache
 
 # Builds the server and the benchmark only, then measures the real program in a network namespace
 # that holds loopback alone; about five minutes with three rounds (make bench BENCH_ROUNDS=1 is quicker).
