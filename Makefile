@@ -3,7 +3,7 @@ ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-.PHONY: all deps build run test test-asan format-check fuzz screenshot package bench clean
+.PHONY: all deps build run test test-asan test-service format-check fuzz screenshot package bench clean
 
 all: build
 
@@ -45,15 +45,27 @@ fuzz: deps
 			$(FUZZ_DIR)/corpus/$$fuzzer fuzz/seeds/$$fuzzer || exit 1; \
 	done
 
-# The About box, the Stations window, and the main window as the desktop test sees it, for the README.
+# Every picture the docs use: the About box, the Stations window, the main window as the desktop
+# test sees it (for the README and the tutorial), and the tutorial page itself as Chromium shows it
+# with no network. The build's copy of the tutorial then takes the new picture of the window.
 screenshot: build
+	scripts/install-deps scripts/screenshot-packages
 	scripts/about-screenshot $(BUILD_DIR)/tools/about_screenshot
 	scripts/stations-screenshot $(BUILD_DIR)/tools/stations_screenshot
 	tests/e2e/private-network tests/desktop/desktop-tray-test.sh \
 		$(BUILD_DIR)/quillet $(BUILD_DIR)/tests/desktop/grab_window docs/screenshot.png
+	tests/e2e/private-network scripts/tutorial-screenshot docs/tutorial.html docs/tutorial.png
+	cmake --build $(BUILD_DIR) --target tutorial
 
 package: build
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# The package installed on a fresh Debian 12 system booted under systemd in a container with no
+# network: enable, serve, journal, watchdog, stop and purge, checked inside (tests/service/live-test).
+# It tests the package just made, and keeps the packages it downloads in $(BUILD_DIR)/service-test-cache.
+test-service: package
+	scripts/install-deps scripts/service-test-packages
+	tests/service/live-test "$$(ls -t $(BUILD_DIR)/quillet_*.deb | head -n 1)" $(BUILD_DIR)/service-test-cache
 
 # Builds the server and the benchmark only, then measures the real program in a network namespace
 # that holds loopback alone; about five minutes with three rounds (make bench BENCH_ROUNDS=1 is quicker).

@@ -5,6 +5,7 @@
 #include "ProductIcon.h"
 #include "QuestionBox.h"
 #include "SystemTrayIcon.h"
+#include "Tutorial.h"
 #include "Twips.h"
 #include "frmAbout.h"
 #include "frmStations.h"
@@ -26,9 +27,8 @@ const QString kLineBreak = QStringLiteral("\r\n");
 const QString kPauseCaption = QStringLiteral("&Pause");
 const QString kRestartCaption = QStringLiteral("&Restart");
 const QString kTrayTip = QStringLiteral("Quillet");
-const QString kTutorialAddress = QStringLiteral("http://www.example.com/quillet/tutorial.html");
 const QString kTutorialTitle = QStringLiteral("Confirmation Required");
-const QString kTutorialQuestion = QStringLiteral("This action requires an Internet connection.  Continue?");
+const QString kTutorialQuestion = QStringLiteral("This opens the tutorial in your web browser.  Continue?");
 const QColor kDarkRed(192, 0, 0);
 const QColor kBlue(0, 0, 255);
 
@@ -331,9 +331,13 @@ void frmMain::mnuMinExit_Click() {
     cmdExit_Click();
 }
 
+// The tutorial comes with the program; where it is missing the user is told where else to read.
 void frmMain::mnuView_Click() {
-    if (m_setup.askYesNo(kTutorialTitle, kTutorialQuestion)) {
-        Module1::OpenDocument(kTutorialAddress);
+    const QString page = Tutorial::findPage(QCoreApplication::applicationDirPath());
+    if (page.isEmpty()) {
+        Tutorial::tellPageMissing();
+    } else if (m_setup.askYesNo(kTutorialTitle, kTutorialQuestion)) {
+        Module1::OpenDocument(page);
     }
 }
 

@@ -69,21 +69,31 @@ std::string BenchRun::logPath(const std::string& name) const {
 
 void BenchRun::measureStartUps() {
     progress("start-up with no network, " + std::to_string(m_plan.startupSamples) + " samples");
-    m_measurements.startUpOfflineMs = startUpSamples("offline", m_plan.startupSamples);
+    for (const StartUp& sample : startUpSamples("offline", m_plan.startupSamples)) {
+        m_measurements.startUpOfflineMs.push_back(sample.milliseconds);
+    }
+    progress("start-up with a window on the offscreen platform, " + std::to_string(m_plan.windowStartupSamples) +
+             " samples");
+    for (const StartUp& sample : startUpSamples("offline", m_plan.windowStartupSamples, true)) {
+        m_measurements.startUpWithWindowMs.push_back(sample.milliseconds);
+        m_measurements.residentWithWindowMiB.push_back(sample.residentMiB);
+    }
     progress("start-up with the look-up's host black-holed, " + std::to_string(m_plan.blackholedStartupSamples) +
              " samples of about 3 s");
-    m_measurements.startUpBlackholedMs = startUpSamples("blackholed", m_plan.blackholedStartupSamples);
+    for (const StartUp& sample : startUpSamples("blackholed", m_plan.blackholedStartupSamples)) {
+        m_measurements.startUpBlackholedMs.push_back(sample.milliseconds);
+    }
 }
 
 // Each sample in a fresh namespace of its own, so no earlier sample's sockets linger.
-std::vector<double> BenchRun::startUpSamples(const std::string& mode, int count) {
-    std::vector<double> samples;
+std::vector<StartUp> BenchRun::startUpSamples(const std::string& mode, int count, bool window) {
+    std::vector<StartUp> samples;
     for (int i = 0; i < count; ++i) {
-        const std::string probeLog = logPath("startup-" + mode + "-" + std::to_string(i + 1));
-        const std::string command =
-            "'" + m_paths.privateNetwork + "' " + mode + " '" + m_paths.self + "' --startup-probe '" + probeLog + "'";
-        if (const std::optional<double> milliseconds = measureStartupWith(command)) {
-            samples.push_back(*milliseconds);
+        const std::string name = "startup-" + mode + (window ? "-window-" : "-") + std::to_string(i + 1);
+        const std::string command = "'" + m_paths.privateNetwork + "' " + mode + " '" + m_paths.self +
+                                    "' --startup-probe '" + logPath(name) + "'" + (window ? " --window" : "");
+        if (const std::optional<StartUp> sample = measureStartupWith(command)) {
+            samples.push_back(*sample);
         } else {
             ++m_measurements.startUpFailures;
         }

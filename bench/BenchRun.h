@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Measurements.h"
+#include "StartupProbe.h"
 
 #include <string>
 
@@ -18,7 +19,7 @@ public:
 
 private:
     void measureStartUps();
-    std::vector<double> startUpSamples(const std::string& mode, int count);
+    std::vector<StartUp> startUpSamples(const std::string& mode, int count, bool window = false);
     void measureRounds();
     void measureFirstIdle(ServerProcess& quillet);
     void measureIdleWithoutClockChecks();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "FileDescriptor.h"
+#include "support/FileDescriptor.h"
 
 #include <cstdint>
 

@@ -14,6 +14,7 @@ struct BenchPlan {
     int stationsAtOnce = 100;
     std::chrono::milliseconds idleWindow{10'000};
     int startupSamples = 5;
+    int windowStartupSamples = 3;
     int blackholedStartupSamples = 3;
     double replyBoundMs = 105;
 };
@@ -40,12 +41,14 @@ struct Measurements {
     IdleCost idleBeforeFirstRequest;
     IdleCost idleWithoutClockChecks; // the same window, before the first request
     std::vector<IdleCost> idleAfterRounds;
-    double residentAfterStartUpMiB = 0;
+    double residentAfterStartUpMiB = 0; // headless, as every server here runs unless told
     std::vector<double> residentAfterRoundsMiB;
     std::vector<int> requestsAfterRounds; // stations quillet had served by the end of each round
     int requestsQuilletLogged = 0;
     long listenOverflowsDuringQuilletRuns = 0; // the kernel's count, over all rounds
     std::vector<double> startUpOfflineMs;
+    std::vector<double> startUpWithWindowMs;
+    std::vector<double> residentWithWindowMiB; // at the moment its port accepted
     std::vector<double> startUpBlackholedMs;
     int startUpFailures = 0;
 };

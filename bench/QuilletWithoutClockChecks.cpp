@@ -1,11 +1,12 @@
 // The server as it was before it watched its clock, for the idle cost side by side: the same
-// window and service, with no step timer and the 10 s checks stopped after the start-up line.
+// headless service, with no step timer and the 10 s checks stopped after the start-up line.
 #include "ClockHealth.h"
 #include "ClockWatch.h"
-#include "ErrorReport.h"
-#include "frmMain.h"
+#include "ErrorText.h"
+#include "TimeService.h"
 
-#include <QApplication>
+#include <QCoreApplication>
+#include <cstdio>
 
 namespace {
 
@@ -18,19 +19,20 @@ public:
 } // namespace
 
 int main(int argc, char* argv[]) {
-    QApplication application(argc, argv);
+    QCoreApplication application(argc, argv);
     TimeService::Setup setup;
     setup.clockHealth = std::make_shared<NoClockHealth>();
     TimeService service(setup);
-    frmMain form(service);
+    QObject::connect(&service, &TimeService::lineWritten, [](const QString& line) {
+        std::printf("%s\n", qPrintable(line));
+        std::fflush(stdout);
+    });
     try {
         service.start();
     } catch (const RuntimeError& error) {
-        reportError(error);
+        std::fprintf(stderr, "%s\n", qPrintable(describeError(error)));
         return 1;
     }
-    form.Form_Load();
     service.clockWatch().stop();
-    form.show();
-    return QApplication::exec();
+    return QCoreApplication::exec();
 }

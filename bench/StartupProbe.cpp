@@ -1,6 +1,7 @@
 #include "StartupProbe.h"
 
 #include "Loopback.h"
+#include "ProcessMeter.h"
 #include "ServerProcess.h"
 
 #include <cstdio>
@@ -14,22 +15,23 @@ constexpr std::chrono::seconds kGiveUp{15};
 
 } // namespace
 
-std::optional<double> measureStartup(const std::string& program, std::uint16_t port, const std::string& logPath) {
+std::optional<StartUp> measureStartup(const std::string& program, std::uint16_t port, const std::string& logPath) {
     ServerProcess server(program, {}, logPath);
     while (Clock::now() < server.startedAt() + kGiveUp && server.running()) {
         if (acceptsConnections(port)) {
-            return millisecondsBetween(server.startedAt(), Clock::now());
+            const double milliseconds = millisecondsBetween(server.startedAt(), Clock::now());
+            return StartUp{milliseconds, ProcessMeter(server.pid()).residentMiB()};
         }
         std::this_thread::sleep_for(kPollInterval);
     }
     return std::nullopt;
 }
 
-std::optional<double> measureStartupWith(const std::string& command) {
+std::optional<StartUp> measureStartupWith(const std::string& command) {
     const std::unique_ptr<FILE, int (*)(FILE*)> output(::popen(command.c_str(), "r"), ::pclose);
-    double milliseconds = 0;
-    if (output && std::fscanf(output.get(), "%lf", &milliseconds) == 1) {
-        return milliseconds;
+    StartUp measured;
+    if (output && std::fscanf(output.get(), "%lf %lf", &measured.milliseconds, &measured.residentMiB) == 2) {
+        return measured;
     }
     return std::nullopt;
 }

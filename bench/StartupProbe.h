@@ -4,10 +4,17 @@
 #include <optional>
 #include <string>
 
-// Starts the program and tries to connect to 127.0.0.1:port every millisecond; the milliseconds
-// from just before the exec to the first connect that gets through, or nothing if it never does.
-std::optional<double> measureStartup(const std::string& program, std::uint16_t port, const std::string& logPath);
+// From just before the exec to the first connect that gets through, and the program's resident
+// memory at that moment.
+struct StartUp {
+    double milliseconds = 0;
+    double residentMiB = 0;
+};
+
+// Starts the program and tries to connect to 127.0.0.1:port every millisecond; nothing if no
+// connect ever gets through.
+std::optional<StartUp> measureStartup(const std::string& program, std::uint16_t port, const std::string& logPath);
 
 // The same probe run by a helper command in a fresh network namespace of its own; the command
-// prints the milliseconds, or nothing, on its standard output.
-std::optional<double> measureStartupWith(const std::string& command);
+// prints the milliseconds and the MiB, or nothing, on its standard output.
+std::optional<StartUp> measureStartupWith(const std::string& command);

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "FileDescriptor.h"
 #include "Timing.h"
+#include "support/FileDescriptor.h"
 
 #include <array>
 #include <cstdint>

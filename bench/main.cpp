@@ -12,7 +12,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quillet_bench [--rounds N] | --startup-probe LOG\n"
+    "usage: quillet_bench [--rounds N] | --startup-probe LOG [--window]\n"
     "Run it through tests/e2e/private-network: it insists on a network namespace holding only loopback.";
 
 // Every interface here is loopback, so nothing this run starts can reach another machine.
@@ -26,12 +26,16 @@ bool onlyLoopback() {
     return loopbackOnly;
 }
 
-int probeStartUp(const std::string& logPath) {
-    const std::optional<double> milliseconds = measureStartup(BENCH_QUILLET, BenchRun::kQuilletPort, logPath);
-    if (milliseconds) {
-        std::cout << *milliseconds << std::endl;
+// One start-up sample: headless, as a service starts it, or with its window on Qt's offscreen platform.
+int probeStartUp(const std::string& logPath, bool window) {
+    if (window) {
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    return milliseconds ? 0 : 1;
+    const std::optional<StartUp> measured = measureStartup(BENCH_QUILLET, BenchRun::kQuilletPort, logPath);
+    if (measured) {
+        std::cout << measured->milliseconds << ' ' << measured->residentMiB << std::endl;
+    }
+    return measured ? 0 : 1;
 }
 
 int runAll(int rounds) {
@@ -62,11 +66,14 @@ int main(int argc, char* argv[]) {
                   << kUsage << std::endl;
         return 2;
     }
-    ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Every server runs headless, as a service runs it, unless a probe asks for the window.
+    for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
+        ::unsetenv(display);
+    }
     const std::string option = argc > 1 ? argv[1] : "";
     try {
-        if (option == "--startup-probe" && argc == 3) {
-            return probeStartUp(argv[2]);
+        if (option == "--startup-probe" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "--window"))) {
+            return probeStartUp(argv[2], argc == 4);
         }
         if (option.empty() || (option == "--rounds" && argc == 3 && std::atoi(argv[2]) > 0)) {
             return runAll(option.empty() ? BenchPlan{}.rounds : std::atoi(argv[2]));

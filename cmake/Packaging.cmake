@@ -33,8 +33,11 @@ endforeach()
 # Shipped for offices that want the server at login; copied into ~/.config/autostart by hand.
 install(FILES packaging/quillet-autostart.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/quillet/autostart)
 install(FILES ${QUILLET_PACKAGING_DIR}/quillet.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES packaging/copyright ${QUILLET_PACKAGING_DIR}/changelog.Debian.gz
+install(FILES packaging/copyright ${QUILLET_PACKAGING_DIR}/changelog.Debian.gz ${QUILLET_TUTORIAL_FILES}
     DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/quillet)
+# The tutorial is registered with doc-base, so documentation browsers list it.
+install(FILES packaging/quillet-tutorial.doc-base DESTINATION ${CMAKE_INSTALL_DATADIR}/doc-base
+    RENAME quillet.quillet-tutorial)
 install(FILES packaging/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides RENAME quillet)
 # The systemd unit, where Debian 12 keeps packaged units; installed but not enabled.
 install(FILES packaging/quillet.service DESTINATION /lib/systemd/system)

@@ -16,21 +16,16 @@ namespace {
 } // namespace
 
 LoopbackSocket::LoopbackSocket() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    if (m_fd < 0) {
+    if (fd() < 0) {
         failWith("socket");
     }
     sockaddr_in address = testing_support::loopbackAddress(0);
     socklen_t length = sizeof(address);
-    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        ::close(m_fd);
+    if (::bind(fd(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+        ::getsockname(fd(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
         failWith("bind");
     }
     m_port = ntohs(address.sin_port);
-}
-
-LoopbackSocket::~LoopbackSocket() {
-    ::close(m_fd);
 }
 
 std::string LoopbackSocket::pageAddress() const {
@@ -38,7 +33,7 @@ std::string LoopbackSocket::pageAddress() const {
 }
 
 void LoopbackSocket::listen() {
-    if (::listen(m_fd, SOMAXCONN) != 0) {
+    if (::listen(fd(), SOMAXCONN) != 0) {
         failWith("listen");
     }
 }

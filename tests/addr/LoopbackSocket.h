@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/FileDescriptor.h"
+
 #include <cstdint>
 #include <string>
 
@@ -8,16 +10,13 @@
 class LoopbackSocket {
 public:
     LoopbackSocket();
-    ~LoopbackSocket();
-    LoopbackSocket(const LoopbackSocket&) = delete;
-    LoopbackSocket& operator=(const LoopbackSocket&) = delete;
 
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
     // The root page of an HTTP server on this port.
     std::string pageAddress() const;
     void listen();
 
 private:
-    int m_fd;
+    FileDescriptor m_fd;
     std::uint16_t m_port = 0;
 };

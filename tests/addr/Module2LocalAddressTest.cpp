@@ -4,6 +4,7 @@
 #include "Module2.h"
 
 #include <QString>
+#include <QStringList>
 #include <gtest/gtest.h>
 
 namespace {

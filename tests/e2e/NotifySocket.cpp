@@ -8,16 +8,12 @@
 #include <unistd.h>
 
 NotifySocket::NotifySocket() : m_path(m_directory.filePath(QStringLiteral("notify"))) {
-    m_descriptor = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    m_descriptor.reset(::socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const QByteArray path = m_path.toLocal8Bit();
     std::memcpy(address.sun_path, path.constData(), std::min<std::size_t>(path.size(), sizeof(address.sun_path) - 1));
-    ::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-}
-
-NotifySocket::~NotifySocket() {
-    ::close(m_descriptor);
+    ::bind(m_descriptor.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address));
 }
 
 QString NotifySocket::environmentEntry() const {
@@ -27,7 +23,7 @@ QString NotifySocket::environmentEntry() const {
 const QStringList& NotifySocket::received() {
     char datagram[4096];
     ssize_t length = 0;
-    while ((length = ::recv(m_descriptor, datagram, sizeof(datagram), 0)) >= 0) {
+    while ((length = ::recv(m_descriptor.get(), datagram, sizeof(datagram), 0)) >= 0) {
         m_received << QString::fromUtf8(datagram, length);
     }
     return m_received;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/FileDescriptor.h"
+
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -9,7 +11,6 @@
 class NotifySocket {
 public:
     NotifySocket();
-    ~NotifySocket();
     NotifySocket(const NotifySocket&) = delete;
     NotifySocket& operator=(const NotifySocket&) = delete;
 
@@ -23,6 +24,6 @@ public:
 private:
     QTemporaryDir m_directory;
     QString m_path;
-    int m_descriptor = -1;
+    FileDescriptor m_descriptor;
     QStringList m_received;
 };

@@ -74,17 +74,11 @@ std::unique_ptr<Station> Station::connectRetrying(std::uint16_t port, std::chron
     }
 }
 
-Station::~Station() {
-    if (m_descriptor >= 0) {
-        ::close(m_descriptor);
-    }
-}
-
 bool Station::sendAll(std::string_view bytes, std::chrono::milliseconds deadline) {
     const auto end = Clock::now() + deadline;
     while (!bytes.empty()) {
         const long sent = sendSome(bytes);
-        if (sent < 0 || (sent == 0 && !await(m_descriptor, POLLOUT, end))) {
+        if (sent < 0 || (sent == 0 && !await(m_socket.get(), POLLOUT, end))) {
             return false;
         }
         bytes.remove_prefix(static_cast<std::size_t>(sent));
@@ -93,11 +87,11 @@ bool Station::sendAll(std::string_view bytes, std::chrono::milliseconds deadline
 }
 
 void Station::awaitWritable(std::chrono::milliseconds deadline) {
-    await(m_descriptor, POLLOUT, Clock::now() + deadline);
+    await(m_socket.get(), POLLOUT, Clock::now() + deadline);
 }
 
 long Station::sendSome(std::string_view bytes) {
-    const ssize_t sent = ::send(m_descriptor, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    const ssize_t sent = ::send(m_socket.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
     if (sent >= 0) {
         return static_cast<long>(sent);
     }
@@ -105,22 +99,21 @@ long Station::sendSome(std::string_view bytes) {
 }
 
 void Station::shutdownWrite() {
-    ::shutdown(m_descriptor, SHUT_WR);
+    ::shutdown(m_socket.get(), SHUT_WR);
 }
 
 void Station::reset() {
     const linger abortive{1, 0};
-    ::setsockopt(m_descriptor, SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive));
-    ::close(m_descriptor);
-    m_descriptor = -1;
+    ::setsockopt(m_socket.get(), SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive));
+    m_socket.reset();
 }
 
 Answer Station::readToEnd(std::chrono::milliseconds deadline) {
     const auto end = Clock::now() + deadline;
     Answer answer;
     char buffer[4096];
-    while (await(m_descriptor, POLLIN, end)) {
-        const ssize_t count = ::recv(m_descriptor, buffer, sizeof(buffer), 0);
+    while (await(m_socket.get(), POLLIN, end)) {
+        const ssize_t count = ::recv(m_socket.get(), buffer, sizeof(buffer), 0);
         if (count > 0) {
             answer.bytes.append(buffer, static_cast<std::size_t>(count));
         } else if (count == 0) {
@@ -138,7 +131,7 @@ std::string Station::readAvailable() {
     std::string bytes;
     char buffer[4096];
     ssize_t count = 0;
-    while ((count = ::recv(m_descriptor, buffer, sizeof(buffer), 0)) > 0) {
+    while ((count = ::recv(m_socket.get(), buffer, sizeof(buffer), 0)) > 0) {
         bytes.append(buffer, static_cast<std::size_t>(count));
     }
     return bytes;
@@ -146,7 +139,7 @@ std::string Station::readAvailable() {
 
 bool Station::isDropped() {
     char probe = 0;
-    const ssize_t peeked = ::recv(m_descriptor, &probe, 1, MSG_PEEK | MSG_DONTWAIT);
+    const ssize_t peeked = ::recv(m_socket.get(), &probe, 1, MSG_PEEK | MSG_DONTWAIT);
     return peeked == 0 || (peeked < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR);
 }
 

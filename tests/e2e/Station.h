@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/FileDescriptor.h"
+
 #include "support/LoopbackAddress.h"
 
 #include <chrono>
@@ -39,7 +41,6 @@ public:
     static std::unique_ptr<Station> connectRetrying(std::uint16_t port, std::chrono::milliseconds deadline = 5s,
                                                     std::uint32_t fromHost = testing_support::loopbackHost(),
                                                     std::uint32_t toHost = testing_support::loopbackHost());
-    ~Station();
     Station(const Station&) = delete;
     Station& operator=(const Station&) = delete;
 
@@ -59,8 +60,8 @@ public:
     bool isDropped();
 
 private:
-    explicit Station(int descriptor) : m_descriptor(descriptor) {}
-    int m_descriptor;
+    explicit Station(int descriptor) : m_socket(descriptor) {}
+    FileDescriptor m_socket;
 };
 
 // The time as a real station on a loopback host asks for it: it retries on refusal, reset or an empty

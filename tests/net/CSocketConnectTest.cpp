@@ -10,10 +10,9 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 using testing_support::failureOf;
 using testing_support::PortHolder;
+using testing_support::ReservedPort; // bound but not listening: connections to it are refused
 using testing_support::waitUntil;
 
 namespace {
@@ -21,18 +20,6 @@ namespace {
 // Qt refuses a name with an empty label before it asks the resolver, so the look-up
 // fails without a query leaving the machine; the reserved top-level domain makes sure.
 constexpr const char* kUnresolvableName = "no..such.invalid";
-
-// A port on 127.0.0.1 that is bound but not listening: connections to it are refused.
-class RefusingPort {
-public:
-    RefusingPort() : m_port(testing_support::bindToLoopback(m_descriptor)) {}
-    ~RefusingPort() { ::close(m_descriptor); }
-    std::int32_t port() const { return m_port; }
-
-private:
-    int m_descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    std::uint16_t m_port;
-};
 
 class ConnectTest : public ::testing::Test {
 protected:
@@ -104,7 +91,7 @@ TEST_F(ConnectTest, AConnectThatFailsAfterTheLookUpLeavesTheHostResolved) {
 }
 
 TEST_F(ConnectTest, ARefusedConnectionRaisesOnErrorAndReleasesTheSocket) {
-    RefusingPort refusing;
+    ReservedPort refusing;
     socket->Connect("127.0.0.1", refusing.port());
     expectOneError(10061, "Connection refused.", "");
     EXPECT_EQ(socket->State(), SocketState::Error);

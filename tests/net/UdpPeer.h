@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/FileDescriptor.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -13,7 +15,6 @@ namespace testing_support {
 class UdpPeer {
 public:
     UdpPeer();
-    ~UdpPeer();
     UdpPeer(const UdpPeer&) = delete;
     UdpPeer& operator=(const UdpPeer&) = delete;
 
@@ -26,7 +27,7 @@ public:
 
 private:
     void pump();
-    int m_descriptor = -1;
+    FileDescriptor m_descriptor;
     std::uint16_t m_port = 0;
     std::vector<std::string> m_datagrams;
 };

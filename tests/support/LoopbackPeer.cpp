@@ -25,40 +25,33 @@ std::unique_ptr<LoopbackPeer> LoopbackPeer::connectTo(std::uint16_t port, std::u
     return std::unique_ptr<LoopbackPeer>(new LoopbackPeer(descriptor));
 }
 
-LoopbackPeer::~LoopbackPeer() {
-    close();
-}
-
 bool LoopbackPeer::send(const std::string& bytes) {
-    return ::send(m_descriptor, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    return ::send(m_socket.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
 }
 
 std::size_t LoopbackPeer::sendSome(std::string_view bytes) {
-    const ssize_t sent = ::send(m_descriptor, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    const ssize_t sent = ::send(m_socket.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
     return sent > 0 ? static_cast<std::size_t>(sent) : 0;
 }
 
 void LoopbackPeer::shutdownWrite() {
-    ::shutdown(m_descriptor, SHUT_WR);
+    ::shutdown(m_socket.get(), SHUT_WR);
 }
 
 void LoopbackPeer::reset() {
     const linger abortive{1, 0};
-    ::setsockopt(m_descriptor, SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive));
+    ::setsockopt(m_socket.get(), SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive));
     close();
 }
 
 void LoopbackPeer::close() {
-    if (m_descriptor >= 0) {
-        ::close(m_descriptor);
-        m_descriptor = -1;
-    }
+    m_socket.reset();
 }
 
 void LoopbackPeer::pump() {
     char buffer[4096];
-    while (m_descriptor >= 0 && !m_ended) {
-        const ssize_t count = ::recv(m_descriptor, buffer, sizeof(buffer), 0);
+    while (m_socket.get() >= 0 && !m_ended) {
+        const ssize_t count = ::recv(m_socket.get(), buffer, sizeof(buffer), 0);
         if (count > 0) {
             m_received.append(buffer, static_cast<std::size_t>(count));
         } else if (count == 0) {
@@ -107,12 +100,8 @@ std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline,
 }
 
 PortHolder::PortHolder()
-    : m_descriptor(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), m_port(bindToLoopback(m_descriptor)) {
-    ::listen(m_descriptor, 5);
-}
-
-PortHolder::~PortHolder() {
-    ::close(m_descriptor);
+    : m_socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), m_port(bindToLoopback(m_socket.get())) {
+    ::listen(m_socket.get(), 5);
 }
 
 namespace {
@@ -124,29 +113,21 @@ int reusableSocket() {
 }
 } // namespace
 
-ReservedPort::ReservedPort() : m_descriptor(reusableSocket()) {
+ReservedPort::ReservedPort() : m_socket(reusableSocket()) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
-    ::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address));
+    ::bind(m_socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address));
     socklen_t length = sizeof(address);
-    ::getsockname(m_descriptor, reinterpret_cast<sockaddr*>(&address), &length);
+    ::getsockname(m_socket.get(), reinterpret_cast<sockaddr*>(&address), &length);
     m_port = ntohs(address.sin_port);
 }
 
-ReservedPort::~ReservedPort() {
-    ::close(m_descriptor);
-}
-
-RivalListener::RivalListener(std::uint16_t port) : m_descriptor(reusableSocket()) {
+RivalListener::RivalListener(std::uint16_t port) : m_socket(reusableSocket()) {
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
-    m_listening = ::bind(m_descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
-                  ::listen(m_descriptor, 5) == 0;
-}
-
-RivalListener::~RivalListener() {
-    ::close(m_descriptor);
+    m_listening = ::bind(m_socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
+                  ::listen(m_socket.get(), 5) == 0;
 }
 
 } // namespace testing_support

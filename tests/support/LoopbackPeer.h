@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/FileDescriptor.h"
 #include "support/LoopbackAddress.h"
 
 #include <chrono>
@@ -18,7 +19,6 @@ public:
     // Connects from the loopback host to 127.0.0.1:port; a listening socket completes the
     // handshake without any help from its owner. nullptr when refused.
     static std::unique_ptr<LoopbackPeer> connectTo(std::uint16_t port, std::uint32_t fromHost = loopbackHost());
-    ~LoopbackPeer();
     LoopbackPeer(const LoopbackPeer&) = delete;
     LoopbackPeer& operator=(const LoopbackPeer&) = delete;
 
@@ -40,8 +40,8 @@ public:
     bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
 private:
-    explicit LoopbackPeer(int descriptor) : m_descriptor(descriptor) {}
-    int m_descriptor;
+    explicit LoopbackPeer(int descriptor) : m_socket(descriptor) {}
+    FileDescriptor m_socket;
     std::string m_received;
     bool m_ended = false;
     bool m_wasReset = false;
@@ -57,13 +57,12 @@ std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline 
 class PortHolder {
 public:
     PortHolder();
-    ~PortHolder();
     PortHolder(const PortHolder&) = delete;
     PortHolder& operator=(const PortHolder&) = delete;
     std::uint16_t port() const { return m_port; }
 
 private:
-    int m_descriptor = -1;
+    FileDescriptor m_socket;
     std::uint16_t m_port = 0;
 };
 
@@ -73,13 +72,12 @@ private:
 class ReservedPort {
 public:
     ReservedPort();
-    ~ReservedPort();
     ReservedPort(const ReservedPort&) = delete;
     ReservedPort& operator=(const ReservedPort&) = delete;
     std::uint16_t port() const { return m_port; }
 
 private:
-    int m_descriptor = -1;
+    FileDescriptor m_socket;
     std::uint16_t m_port = 0;
 };
 
@@ -87,13 +85,12 @@ private:
 class RivalListener {
 public:
     explicit RivalListener(std::uint16_t port);
-    ~RivalListener();
     RivalListener(const RivalListener&) = delete;
     RivalListener& operator=(const RivalListener&) = delete;
     bool listening() const { return m_listening; }
 
 private:
-    int m_descriptor = -1;
+    FileDescriptor m_socket;
     bool m_listening = false;
 };
 
