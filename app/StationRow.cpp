@@ -29,22 +29,6 @@ std::optional<std::chrono::milliseconds> StationRow::usualInterval() const {
     return std::chrono::milliseconds(median);
 }
 
-namespace {
-
-QString moment(const QDateTime& at) {
-    return at.toString(QStringLiteral("yyyy.MM.dd HH:mm:ss"));
-}
-
-} // namespace
-
-QString StationRow::firstText() const {
-    return moment(first());
-}
-
-QString StationRow::lastText() const {
-    return moment(last());
-}
-
 QString StationRow::usualText() const {
     const auto usual = usualInterval();
     return usual ? durationText(*usual) : QStringLiteral("-");

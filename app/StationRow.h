@@ -30,9 +30,7 @@ struct StationRow {
     std::optional<std::chrono::milliseconds> usualInterval() const;
     QDateTime first() const { return QDateTime::fromMSecsSinceEpoch(firstMs); }
     QDateTime last() const { return QDateTime::fromMSecsSinceEpoch(lastMs); }
-    // As the Stations window and `quillet --status` show them: "2027.03.01 09:05:07", "5 min" or "-".
-    QString firstText() const;
-    QString lastText() const;
+    // As the Stations window and `quillet --status` show it: "5 min", or "-" before the second request.
     QString usualText() const;
     // "asking" or "silent", then how its last request ended: "silent, served".
     QString stateText() const;

@@ -18,12 +18,12 @@ QString addressKey(const QString& address) {
     return parts.join(QLatin1Char('.'));
 }
 
-QVariant text(const StationRow& row, int column) {
+QVariant text(const StationRow& row, int column, MomentText& moments) {
     switch (column) {
     case StationsModel::Address: return row.address;
     case StationsModel::Requests: return QString::number(row.requests);
-    case StationsModel::First: return row.firstText();
-    case StationsModel::Last: return row.lastText();
+    case StationsModel::First: return moments.stamp(row.firstMs);
+    case StationsModel::Last: return moments.stamp(row.lastMs);
     case StationsModel::Usually: return row.usualText();
     default: return row.stateText();
     }
@@ -65,7 +65,7 @@ QVariant StationsModel::data(const QModelIndex& index, int role) const {
     }
     const StationRow& row = m_table.row(index.row());
     switch (role) {
-    case Qt::DisplayRole: return text(row, index.column());
+    case Qt::DisplayRole: return text(row, index.column(), m_moments);
     case Qt::UserRole: return sortKey(row, index.column());
     case Qt::ForegroundRole: return row.silent ? QVariant(kDarkRed) : QVariant();
     case Qt::TextAlignmentRole:

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "MomentText.h"
+
 #include <QAbstractTableModel>
 
 class StationTable;
@@ -26,4 +28,5 @@ private:
 
     const StationTable& m_table;
     int m_rows; // the rows announced so far: a new one is in the table before it is announced
+    mutable MomentText m_moments;
 };

@@ -1,13 +1,10 @@
 #include "StatusReport.h"
 
 #include "ClockWatch.h"
+#include "MomentText.h"
 #include "TimeService.h"
 #include "numbers.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
-#include <QStringList>
 #include <array>
 
 namespace {
@@ -20,8 +17,12 @@ QString serviceWord(const TimeService& service) {
     return service.isPaused() ? QStringLiteral("paused") : QStringLiteral("listening");
 }
 
-Line stationLine(const StationRow& row) {
-    return {row.address,    QString::number(row.requests), row.firstText(), row.lastText(), row.usualText(),
+Line stationLine(const StationRow& row, MomentText& moments) {
+    return {row.address,
+            QString::number(row.requests),
+            moments.stamp(row.firstMs),
+            moments.stamp(row.lastMs),
+            row.usualText(),
             row.stateText()};
 }
 
@@ -29,12 +30,12 @@ Line stationLine(const StationRow& row) {
 void appendTable(QString& out, const std::vector<Line>& lines) {
     std::array<qsizetype, kColumns> widths{};
     for (const Line& line : lines) {
-        for (int column = 0; column < kColumns; ++column) {
+        for (std::size_t column = 0; column < kColumns; ++column) {
             widths[column] = std::max(widths[column], line[column].size());
         }
     }
     for (const Line& line : lines) {
-        for (int column = 0; column < kColumns - 1; ++column) {
+        for (std::size_t column = 0; column + 1 < kColumns; ++column) {
             out += kRightAligned[column] ? line[column].rightJustified(widths[column])
                                          : line[column].leftJustified(widths[column]);
             out += QStringLiteral("  ");
@@ -47,28 +48,53 @@ QString labelled(const char* label, const QString& value) {
     return QString::fromLatin1(label).leftJustified(16) + value + QLatin1Char('\n');
 }
 
-// Local time with its offset from UTC, as ISO 8601 writes it.
-QString isoMoment(const QDateTime& at) {
-    return at.toOffsetFromUtc(at.offsetFromUtc()).toString(Qt::ISODate);
+// A JSON string: quotes, backslashes and control characters escaped, the rest as UTF-8.
+void appendJsonString(QByteArray& out, const QString& text) {
+    out += '"';
+    for (const char byte : text.toUtf8()) {
+        if (byte == '"' || byte == '\\') {
+            out += '\\';
+            out += byte;
+        } else if (static_cast<unsigned char>(byte) < 0x20) {
+            out += "\\u00";
+            out += QByteArray::number(static_cast<unsigned char>(byte), 16).rightJustified(2, '0');
+        } else {
+            out += byte;
+        }
+    }
+    out += '"';
 }
 
-QJsonObject stationObject(const StationRow& row) {
-    QJsonObject station{{QStringLiteral("address"), row.address},
-                        {QStringLiteral("requests"), static_cast<qint64>(row.requests)},
-                        {QStringLiteral("first"), isoMoment(row.first())},
-                        {QStringLiteral("last"), isoMoment(row.last())},
-                        {QStringLiteral("state"), row.silent ? QStringLiteral("silent") : QStringLiteral("asking")}};
+// "name": the separator before it, then the name; the value follows.
+void appendName(QByteArray& out, const char* name, bool first = false) {
+    out += first ? "\"" : ",\"";
+    out += name;
+    out += "\":";
+}
+
+void appendStation(QByteArray& out, const StationRow& row, MomentText& moments) {
+    static const std::array<const char*, 3> kOutcomes = {"\"served\"", "\"withheld\"", "\"failed\""};
+    out += '{';
+    appendName(out, "address", true);
+    appendJsonString(out, row.address);
+    appendName(out, "requests");
+    out += QByteArray::number(row.requests);
+    appendName(out, "first");
+    appendJsonString(out, moments.iso(row.firstMs));
+    appendName(out, "last");
+    appendJsonString(out, moments.iso(row.lastMs));
+    appendName(out, "usualIntervalSeconds");
     const auto usual = row.usualInterval();
-    station.insert(QStringLiteral("usualIntervalSeconds"),
-                   usual ? QJsonValue(static_cast<double>(usual->count()) / 1000.0) : QJsonValue());
-    static const std::array<QString, 3> kOutcomes = {QStringLiteral("served"), QStringLiteral("withheld"),
-                                                     QStringLiteral("failed")};
-    station.insert(QStringLiteral("lastOutcome"),
-                   row.outcome ? QJsonValue(kOutcomes[static_cast<std::size_t>(*row.outcome)]) : QJsonValue());
+    out += usual ? QByteArray::number(static_cast<double>(usual->count()) / 1000.0, 'g', 15) : QByteArray("null");
+    appendName(out, "state");
+    out += row.silent ? "\"silent\"" : "\"asking\"";
+    appendName(out, "lastOutcome");
+    out += row.outcome ? kOutcomes[static_cast<std::size_t>(*row.outcome)] : "null";
     if (row.outcome == RequestOutcome::Kind::Failed) {
-        station.insert(QStringLiteral("error"), row.error);
+        appendName(out, "error");
+        appendJsonString(out, row.error);
     }
-    return station;
+    out += '}';
 }
 
 } // namespace
@@ -86,8 +112,9 @@ QByteArray text(const TimeService& service) {
         std::vector<Line> lines{{QStringLiteral("Address"), QStringLiteral("Requests"), QStringLiteral("First request"),
                                  QStringLiteral("Last request"), QStringLiteral("Usually"), QStringLiteral("State")}};
         lines.reserve(static_cast<std::size_t>(stations.size()) + 1);
+        MomentText moments;
         for (const int index : stations.byRecency()) {
-            lines.push_back(stationLine(stations.row(index)));
+            lines.push_back(stationLine(stations.row(index), moments));
         }
         out += QLatin1Char('\n');
         appendTable(out, lines);
@@ -97,19 +124,33 @@ QByteArray text(const TimeService& service) {
 
 QByteArray json(const TimeService& service) {
     const StationTable& stations = service.stations();
-    QJsonArray rows;
+    QByteArray out;
+    out.reserve(200 + 170 * stations.size());
+    out += '{';
+    appendName(out, "address", true);
+    appendJsonString(out, service.localAddress());
+    appendName(out, "service");
+    appendJsonString(out, serviceWord(service));
+    appendName(out, "requests");
+    out += QByteArray::number(numbers::TotalRequests);
+    appendName(out, "bytesSent");
+    out += QByteArray::number(numbers::TotalBytesSent);
+    appendName(out, "bytesReceived");
+    out += QByteArray::number(numbers::TotalBytesReceived);
+    appendName(out, "clock");
+    appendJsonString(out, service.clockWatch().stateWords());
+    appendName(out, "silent");
+    out += QByteArray::number(stations.silentCount());
+    appendName(out, "stations");
+    out += '[';
+    MomentText moments;
     for (const int index : stations.byRecency()) {
-        rows.append(stationObject(stations.row(index)));
+        if (out.back() != '[') {
+            out += ',';
+        }
+        appendStation(out, stations.row(index), moments);
     }
-    const QJsonObject report{{QStringLiteral("address"), service.localAddress()},
-                             {QStringLiteral("service"), serviceWord(service)},
-                             {QStringLiteral("requests"), numbers::TotalRequests},
-                             {QStringLiteral("bytesSent"), numbers::TotalBytesSent},
-                             {QStringLiteral("bytesReceived"), numbers::TotalBytesReceived},
-                             {QStringLiteral("clock"), service.clockWatch().stateWords()},
-                             {QStringLiteral("silent"), stations.silentCount()},
-                             {QStringLiteral("stations"), rows}};
-    return QJsonDocument(report).toJson(QJsonDocument::Compact) + '\n';
+    return out += "]}\n";
 }
 
 } // namespace StatusReport
