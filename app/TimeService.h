@@ -62,7 +62,7 @@ public:
     ClockWatch& clockWatch() { return *m_clockWatch; }
     const ClockWatch& clockWatch() const { return *m_clockWatch; }
     const StationTable& stations() const { return m_stations; }
-    // For a benchmark that needs the table full before the first station asks.
+    // For a benchmark or a picture that needs the table filled before any station asks.
     StationTable& stations() { return m_stations; }
     QDateTime now() const { return m_setup.clock(); }
 
