@@ -68,7 +68,7 @@ test-service: package
 	tests/service/live-test "$$(ls -t $(BUILD_DIR)/quillet_*.deb | head -n 1)" $(BUILD_DIR)/service-test-cache
 
 # Builds the server and the benchmark only, then measures the real program in a network namespace
-# that holds loopback alone; about five minutes with three rounds (make bench BENCH_ROUNDS=1 is quicker).
+# that holds loopback alone; about nine minutes with three rounds (make bench BENCH_ROUNDS=1 is quicker).
 BENCH_ROUNDS := 3
 bench: deps
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON

@@ -6,8 +6,10 @@
 #include "ServerProcess.h"
 #include "StartupProbe.h"
 #include "StationRunner.h"
+#include "TimedCommand.h"
 
 #include <filesystem>
+#include <fstream>
 #include <iostream>
 #include <stdexcept>
 #include <thread>
@@ -60,6 +62,7 @@ Measurements BenchRun::run() {
     measureStartUps();
     measureIdleWithoutClockChecks();
     measureRounds();
+    measureWithStations();
     return m_measurements;
 }
 
@@ -149,6 +152,52 @@ void BenchRun::runRound(int round, ServerProcess& quillet) {
     m_measurements.idleAfterRounds.push_back(meter.measureIdle(m_plan.idleWindow));
     m_measurements.residentAfterRoundsMiB.push_back(meter.residentMiB());
     m_measurements.requestsAfterRounds.push_back(servedByQuillet(m_measurements.quillet));
+}
+
+// The same rounds of stations against a server that already knows 4,096, many of which go
+// silent meanwhile; then quillet --status against it, as text and as JSON.
+void BenchRun::measureWithStations() {
+    ServerProcess server(m_paths.quilletWithStations, {}, logPath("quillet-with-stations"));
+    if (!server.waitForLogText("] Listening", kStartUpLimit)) {
+        throw std::runtime_error("quillet with stations did not start listening; see " +
+                                 logPath("quillet-with-stations"));
+    }
+    const std::string log = server.log();
+    const std::string costs = "the table costs ";
+    if (const std::size_t at = log.find(costs); at != std::string::npos) {
+        m_measurements.tableResidentKiB = std::stod(log.substr(at + costs.size()));
+    }
+    for (int round = 1; round <= m_plan.rounds; ++round) {
+        progress("4,096 stations known, round " + std::to_string(round) + "/" + std::to_string(m_plan.rounds) +
+                 ": stations one after another, then all at once");
+        runStations(kQuilletPort, "quillet-with-stations-round" + std::to_string(round), m_measurements.withStations);
+    }
+    progress("4,096 stations known: quillet --status, " + std::to_string(m_plan.statusSamples) +
+             " times as text and as JSON");
+    measureStatus("", m_measurements.statusTextMs);
+    measureStatus("--json", m_measurements.statusJsonMs);
+    std::ifstream listed(m_paths.logDirectory + "/status.txt");
+    for (std::string line; std::getline(listed, line);) {
+        if (line.starts_with("Stations:")) {
+            m_measurements.statusStations = line.substr(line.find_first_not_of(' ', 9));
+        }
+    }
+    m_measurements.stationsNamedSilent = countOf(server.log(), "] Station ");
+}
+
+void BenchRun::measureStatus(const std::string& option, std::vector<double>& samples) {
+    const std::string output = m_paths.logDirectory + "/status" + option + ".txt";
+    for (int sample = 0; sample < m_plan.statusSamples; ++sample) {
+        std::vector<std::string> command{m_paths.quillet, "--status"};
+        if (!option.empty()) {
+            command.push_back(option);
+        }
+        if (const std::optional<double> milliseconds = timeCommand(command, output)) {
+            samples.push_back(*milliseconds);
+        } else {
+            ++m_measurements.statusFailures;
+        }
+    }
 }
 
 void BenchRun::runStations(std::uint16_t port, const std::string& runName, ServerResults& results) const {

@@ -8,7 +8,8 @@
 class ServerProcess;
 
 // The whole run: start-up samples first, then one quillet and one reference server measured in
-// rounds (stations one after another, stations all at once, then idle).
+// rounds (stations one after another, stations all at once, then idle), then one round and
+// quillet --status against a quillet that knows 4,096 stations.
 class BenchRun {
 public:
     static constexpr std::uint16_t kQuilletPort = 10325;
@@ -24,6 +25,8 @@ private:
     void measureFirstIdle(ServerProcess& quillet);
     void measureIdleWithoutClockChecks();
     void runRound(int round, ServerProcess& quillet);
+    void measureWithStations();
+    void measureStatus(const std::string& option, std::vector<double>& samples);
     void runStations(std::uint16_t port, const std::string& runName, ServerResults& results) const;
     std::string logPath(const std::string& name) const;
 

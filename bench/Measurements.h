@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-// How much a run measures; a run takes about (62 + 20 + 10) s per round plus half a minute.
+// How much a run measures; a run takes about (62 + 20 + 10 + 82) s per round plus a minute.
 struct BenchPlan {
     int rounds = 3;
     int stationsOneAfterAnother = 300;
@@ -17,6 +17,7 @@ struct BenchPlan {
     int windowStartupSamples = 3;
     int blackholedStartupSamples = 3;
     double replyBoundMs = 105;
+    int statusSamples = 20; // quillet --status runs against 4,096 known stations, as text and as JSON
 };
 
 // Where the programs of a run are.
@@ -24,6 +25,7 @@ struct BenchPaths {
     std::string quillet;
     std::string reference;
     std::string quilletWithoutClockChecks;
+    std::string quilletWithStations;
     std::string privateNetwork; // runs a command in a fresh loopback-only network namespace
     std::string self;           // this program, for the start-up probe in such a namespace
     std::string logDirectory;
@@ -51,4 +53,13 @@ struct Measurements {
     std::vector<double> residentWithWindowMiB; // at the moment its port accepted
     std::vector<double> startUpBlackholedMs;
     int startUpFailures = 0;
+
+    // The server that knows 4,096 stations before the first asks: the same rounds of stations.
+    ServerResults withStations;
+    std::vector<double> statusTextMs;
+    std::vector<double> statusJsonMs;
+    int statusFailures = 0;
+    double tableResidentKiB = 0; // what filling its table cost in resident memory, as it reports
+    std::string statusStations;  // the last quillet --status: "4096 stations, 1040 silent"
+    int stationsNamedSilent = 0; // in its log, while it ran
 };

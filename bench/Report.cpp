@@ -153,6 +153,28 @@ void addMemoryRows(ResultTable& table, const Measurements& measurements) {
     addFigure(table, "with its window, offscreen, at start-up (MiB)", measurements.residentWithWindowMiB, {});
 }
 
+// The figures to hold with a full table of stations: the reply and the burst as without it.
+void addWithStationsRows(ResultTable& table, const BenchPlan& plan, const Measurements& measurements) {
+    table.addSection("quillet knowing 4,096 stations (" + std::to_string(plan.rounds) + " rounds; quillet --status " +
+                     std::to_string(plan.statusSamples) + " times each)");
+    const ServerResults& results = measurements.withStations;
+    const std::function<double(const SequentialSummary&)> p50 = [](const SequentialSummary& summary) {
+        return summary.replyMs.p50;
+    };
+    const std::function<double(const SequentialSummary&)> p99 = [](const SequentialSummary& summary) {
+        return summary.replyMs.p99;
+    };
+    const std::function<double(const BurstSummary&)> perSecond = &BurstSummary::perSecond;
+    addFigure(table, "reply latency p50 (ms)", samplesOf(results.oneAfterAnother, p50), {});
+    addFigure(table, "reply latency p99 (ms)", samplesOf(results.oneAfterAnother, p99), {}, Target{Bound::AtMost, 103});
+    addFigure(table, "stations served per second, 100 at once", samplesOf(results.allAtOnce, perSecond), {},
+              Target{Bound::AtLeast, 4.85});
+    addFigure(table, "quillet --status (ms)", measurements.statusTextMs, {}, Target{Bound::Below, 50});
+    addFigure(table, "quillet --status --json (ms)", measurements.statusJsonMs, {}, Target{Bound::Below, 50});
+    addFigure(table, "the table's resident memory (MiB)", {measurements.tableResidentKiB / 1024.0}, {},
+              Target{Bound::AtMost, 2});
+}
+
 void addStartUpRows(ResultTable& table, const Measurements& measurements) {
     table.addSection("quillet start-up, exec to port accepting");
     addFigure(table, "headless, no network (ms)", measurements.startUpOfflineMs, {}, Target{Bound::Below, 500});
@@ -212,6 +234,9 @@ void printRunNotes(std::ostream& out, const Measurements& measurements, const Ru
             << measurements.requestsAfterRounds[round] << " requests;";
     }
     out << " start-up probes that failed: " << measurements.startUpFailures << ".\n";
+    out << "With 4,096 stations known: the last quillet --status said \"" << measurements.statusStations << "\"; "
+        << measurements.statusFailures << " quillet --status runs failed; the server named "
+        << measurements.stationsNamedSilent << " stations silent while it ran.\n";
     const MachineInfo& machine = context.machine;
     out << "Machine: " << machine.cpuModel << ", " << machine.cores << " cores, " << formatNumber(machine.memoryGiB)
         << " GiB, " << machine.kernel << ".\n";
@@ -230,6 +255,7 @@ void printReport(std::ostream& out, const BenchPlan& plan, const Measurements& m
     addIdleRows(table, plan, measurements);
     addMemoryRows(table, measurements);
     addStartUpRows(table, measurements);
+    addWithStationsRows(table, plan, measurements);
     out << "Each cell: median [min-max] over the runs (" << plan.rounds << " rounds of stations and idle; "
         << plan.startupSamples << " and " << plan.blackholedStartupSamples
         << " start-ups); a single figure where there was one sample.\n\n";

@@ -44,6 +44,7 @@ int runAll(int rounds) {
     const BenchPaths paths{BENCH_QUILLET,
                            BENCH_REFERENCE,
                            BENCH_QUILLET_WITHOUT_CLOCK_CHECKS,
+                           BENCH_QUILLET_WITH_STATIONS,
                            BENCH_PRIVATE_NETWORK,
                            std::filesystem::read_symlink("/proc/self/exe").string(),
                            BENCH_LOG_DIR};
@@ -70,6 +71,11 @@ int main(int argc, char* argv[]) {
     for (const char* display : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) {
         ::unsetenv(display);
     }
+    // Every server of the run makes its status socket here, where quillet --status looks.
+    const std::filesystem::path runtime = std::filesystem::path(BENCH_LOG_DIR) / "runtime";
+    std::filesystem::create_directories(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
     const std::string option = argc > 1 ? argv[1] : "";
     try {
         if (option == "--startup-probe" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "--window"))) {
