@@ -115,6 +115,9 @@ int main(int argc, char* argv[]) {
             QCoreApplication::exit(0); // also ends the loops of an open box and of the start-up's look-up
         });
         status = run(form, notifier);
+        if (TerminationSignals::requested()) {
+            form.writebox(QStringLiteral("Leaving on ") + TerminationSignals::requestedBy(), form.logText().isEmpty());
+        }
         notifier.stopping();
     }
     if (PendingLookups::any()) {
