@@ -82,7 +82,9 @@ private:
     void mySock_OnSendComplete();
 
     void Form_Resize();
-    void hideIntoTray();
+    void askForTray(int stateToShowIn);
+    void TrayIcon_Answered(bool available, int stateToShowIn);
+    void hideIntoTray(int stateToShowIn);
     void showFromTray();
     void Form_Unload();
     void TrayIcon_Activated(TrayIcon::Activation activation, const QPoint& globalPosition);
@@ -109,6 +111,7 @@ private:
     int LastWindowState = 0;
     TrayIconData TrayData;
     bool m_centred = false;
+    bool m_askingForTray = false; // whether there is a tray, asked at a minimize
     QString m_log;
     std::optional<ErrorKey> m_lastTickError;
     std::optional<ErrorKey> m_lastConnectionError; // failed accepts and dropped errors, since the last request
