@@ -102,6 +102,16 @@ struct Server {
         return QCoreApplication::exec();
     }
 
+    // The last line names the signal the program leaves on, if any; the service manager hears
+    // that it stops.
+    void finish() {
+        if (TerminationSignals::requested()) {
+            service.writebox(QStringLiteral("Leaving on ") + TerminationSignals::requestedBy(),
+                             service.logText().isEmpty());
+        }
+        notifier.stopping();
+    }
+
     TimeService service;
     ServiceNotifier notifier;
 };
@@ -146,7 +156,7 @@ int runHeadless(int argc, char* argv[]) {
                 std::fflush(stderr);
             },
             [] {});
-        server.notifier.stopping();
+        server.finish();
     }
     return finish(status);
 }
@@ -169,7 +179,7 @@ int runWithWindow(int argc, char* argv[]) {
                                 form.Form_Load();
                                 form.show();
                             });
-        server.notifier.stopping();
+        server.finish();
     }
     return finish(status);
 }
