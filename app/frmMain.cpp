@@ -18,6 +18,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScreen>
 
@@ -274,17 +275,39 @@ void frmMain::changeEvent(QEvent* event) {
 // back once hidden, so there it stays minimized the usual way. The platform may report the
 // minimize again once the window is hidden: that adds no second icon.
 void frmMain::Form_Resize() {
-    if (isMinimized() && isVisible() && m_setup.trayIcon->isAvailable()) {
-        hideIntoTray();
+    if (isMinimized() && isVisible()) {
+        askForTray(LastWindowState);
     }
     LastWindowState = stateNumber(windowState());
 }
 
+// Whether there is a tray is asked without waiting for the answer, since this thread also serves
+// the stations; the window stays minimized meanwhile. One question is open at a time.
+void frmMain::askForTray(int stateToShowIn) {
+    if (m_askingForTray) {
+        return;
+    }
+    m_askingForTray = true;
+    m_setup.trayIcon->askAvailable([window = QPointer<frmMain>(this), stateToShowIn](bool available) {
+        if (window) {
+            window->TrayIcon_Answered(available, stateToShowIn);
+        }
+    });
+}
+
+// A window brought back, or hidden, while the question was open stays as it is.
+void frmMain::TrayIcon_Answered(bool available, int stateToShowIn) {
+    m_askingForTray = false;
+    if (available && isMinimized() && isVisible()) {
+        hideIntoTray(stateToShowIn);
+    }
+}
+
 // Adds the icon and hides the window in the state it had before, the one it shows in next.
-void frmMain::hideIntoTray() {
+void frmMain::hideIntoTray(int stateToShowIn) {
     TrayData = {windowIcon(), kTrayTip, mnuPopupMenu};
     m_setup.trayIcon->add(TrayData);
-    setWindowState(LastWindowState == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
+    setWindowState(stateToShowIn == 2 ? Qt::WindowMaximized : Qt::WindowNoState);
     hide();
 }
 

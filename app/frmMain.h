@@ -51,7 +51,9 @@ protected:
 
 private:
     void Form_Resize();
-    void hideIntoTray();
+    void askForTray(int stateToShowIn);
+    void TrayIcon_Answered(bool available, int stateToShowIn);
+    void hideIntoTray(int stateToShowIn);
     void showFromTray();
     void Form_Unload();
     void TrayIcon_Activated(TrayIcon::Activation activation, const QPoint& globalPosition);
@@ -72,6 +74,7 @@ private:
     int LastWindowState = 0;
     TrayIconData TrayData;
     bool m_centred = false;
+    bool m_askingForTray = false; // whether there is a tray, asked at a minimize
 
     QLabel* Label1 = nullptr;
     QLabel* lblIP = nullptr;

@@ -106,6 +106,16 @@ struct Server {
         return QCoreApplication::exec();
     }
 
+    // The last line names the signal the program leaves on, if any; the service manager hears
+    // that it stops.
+    void finish() {
+        if (TerminationSignals::requested()) {
+            service.writebox(QStringLiteral("Leaving on ") + TerminationSignals::requestedBy(),
+                             service.logText().isEmpty());
+        }
+        notifier.stopping();
+    }
+
     TimeService service;
     ServiceNotifier notifier;
     StatusServer status{service}; // quillet --status
@@ -151,7 +161,7 @@ int runHeadless(int argc, char* argv[]) {
                 std::fflush(stderr);
             },
             [] {});
-        server.notifier.stopping();
+        server.finish();
     }
     return finish(status);
 }
@@ -174,7 +184,7 @@ int runWithWindow(int argc, char* argv[]) {
                                 form.Form_Load();
                                 form.show();
                             });
-        server.notifier.stopping();
+        server.finish();
     }
     return finish(status);
 }

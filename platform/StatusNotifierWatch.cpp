@@ -1,7 +1,6 @@
 #include "StatusNotifierWatch.h"
 
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -11,15 +10,15 @@ namespace {
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
-// The window thread waits this long at most for a watcher that hangs.
-constexpr int kBlockingTimeoutMilliseconds = 1000;
-// A watcher that takes longer to answer a question asked in the background counts as gone.
-constexpr int kBackgroundTimeoutMilliseconds = 10000;
+// A watcher that takes longer to answer counts as gone.
+constexpr int kAnswerTimeoutMilliseconds = 10000;
 
+// Without a watcher on the bus the bus itself answers at once; none is started for the question.
 QDBusMessage askForHosts() {
     QDBusMessage get = QDBusMessage::createMethodCall(
         kWatcherService, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kWatcherService << QStringLiteral("IsStatusNotifierHostRegistered");
+    get.setAutoStartService(false);
     return get;
 }
 
@@ -30,25 +29,29 @@ bool saysHostRegistered(const QDBusMessage& reply) {
 
 } // namespace
 
-bool StatusNotifierWatch::hostRegistered() {
+void StatusNotifierWatch::askHostRegistered(Answer answer) {
     QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface()->isServiceRegistered(kWatcherService)) {
-        return false;
+    if (!bus.isConnected()) { // a call would never finish
+        QMetaObject::invokeMethod(
+            this, [answer = std::move(answer)] { answer(false); }, Qt::QueuedConnection);
+        return;
     }
-    return saysHostRegistered(bus.call(askForHosts(), QDBus::Block, kBlockingTimeoutMilliseconds));
+    auto* pending = new QDBusPendingCallWatcher(bus.asyncCall(askForHosts(), kAnswerTimeoutMilliseconds), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [answer = std::move(answer)](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                answer(saysHostRegistered(finished->reply()));
+            });
 }
 
 void StatusNotifierWatch::check() {
-    if (m_asking) {
+    if (m_checking) {
         return;
     }
-    m_asking = true;
-    auto* answer = new QDBusPendingCallWatcher(
-        QDBusConnection::sessionBus().asyncCall(askForHosts(), kBackgroundTimeoutMilliseconds), this);
-    connect(answer, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* finished) {
-        finished->deleteLater();
-        m_asking = false;
-        if (!saysHostRegistered(finished->reply())) {
+    m_checking = true;
+    askHostRegistered([this](bool hostRegistered) {
+        m_checking = false;
+        if (!hostRegistered) {
             emit hostsGone();
         }
     });

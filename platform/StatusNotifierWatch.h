@@ -1,22 +1,27 @@
 #pragma once
 
 #include <QObject>
+#include <functional>
 
 // The session bus's StatusNotifierItem hosts, told as Qt tells them before it shows a tray
-// icon over D-Bus: a registered org.kde.StatusNotifierWatcher that reports a host.
+// icon over D-Bus: a registered org.kde.StatusNotifierWatcher that reports a host. Never waits
+// on the bus: a watcher may hang.
 class StatusNotifierWatch final : public QObject {
     Q_OBJECT
 public:
-    // Asks the bus now; false without a session bus or when the watcher does not answer soon.
-    static bool hostRegistered();
+    using Answer = std::function<void(bool hostRegistered)>;
 
-    // Asks again without waiting for the answer; hostsGone() follows when no host is left or
-    // the watcher is gone. A question still open is not asked twice.
+    // Asks the bus; the answer comes from the event loop. No session bus, no watcher, or a
+    // watcher that does not answer within 10 s, mean no host.
+    void askHostRegistered(Answer answer);
+
+    // Asks again; hostsGone() follows when no host is left or the watcher is gone. A check still
+    // open is not asked twice.
     void check();
 
 signals:
     void hostsGone();
 
 private:
-    bool m_asking = false;
+    bool m_checking = false;
 };

@@ -17,10 +17,6 @@ std::optional<SystemTrayIcon::Kind> g_qtKind;
 // not all say when they leave, so the program asks.
 constexpr int kTrayCheckMilliseconds = 1000;
 
-bool offers(SystemTrayIcon::Kind kind) {
-    return kind == SystemTrayIcon::Kind::StatusNotifier ? StatusNotifierWatch::hostRegistered() : XEmbedTray::present();
-}
-
 TrayIcon::Activation toActivation(QSystemTrayIcon::ActivationReason reason) {
     switch (reason) {
     case QSystemTrayIcon::Trigger:
@@ -37,27 +33,38 @@ TrayIcon::Activation toActivation(QSystemTrayIcon::ActivationReason reason) {
 
 } // namespace
 
-SystemTrayIcon::SystemTrayIcon() {
+SystemTrayIcon::SystemTrayIcon() : m_hosts(std::make_unique<StatusNotifierWatch>()) {
     m_trayCheck.setInterval(kTrayCheckMilliseconds);
     QObject::connect(&m_trayCheck, &QTimer::timeout, &m_trayCheck, [this] { checkTray(); });
 }
 
 SystemTrayIcon::~SystemTrayIcon() = default;
 
-SystemTrayIcon::Kind SystemTrayIcon::offeredKind() {
-    if (g_qtKind) {
-        return offers(*g_qtKind) ? *g_qtKind : Kind::None;
-    }
-    for (const Kind kind : {Kind::StatusNotifier, Kind::XEmbed}) {
-        if (offers(kind)) {
-            return kind;
-        }
-    }
-    return Kind::None;
+void SystemTrayIcon::askAvailable(AvailabilityHandler answer) {
+    askOfferedKind([this, answer = std::move(answer)](Kind kind) {
+        m_offered = kind;
+        answer(kind != Kind::None);
+    });
 }
 
-bool SystemTrayIcon::isAvailable() const {
-    return offeredKind() != Kind::None;
+// A StatusNotifierItem host wins over an X11 tray, as it does in Qt's own choice. The X11 tray
+// is asked of the X server, which answers at once.
+void SystemTrayIcon::askOfferedKind(std::function<void(Kind)> answer) {
+    if (g_qtKind == Kind::XEmbed) {
+        answerLater([answer = std::move(answer)] { answer(XEmbedTray::present() ? Kind::XEmbed : Kind::None); });
+        return;
+    }
+    m_hosts->askHostRegistered([answer = std::move(answer)](bool hostRegistered) {
+        if (hostRegistered) {
+            answer(Kind::StatusNotifier);
+        } else {
+            answer(!g_qtKind && XEmbedTray::present() ? Kind::XEmbed : Kind::None);
+        }
+    });
+}
+
+void SystemTrayIcon::answerLater(std::function<void()> answer) {
+    QMetaObject::invokeMethod(m_hosts.get(), std::move(answer), Qt::QueuedConnection);
 }
 
 void SystemTrayIcon::add(const TrayIconData& data) {
@@ -90,8 +97,8 @@ void SystemTrayIcon::setGoneHandler(GoneHandler handler) {
 }
 
 void SystemTrayIcon::createIcon() {
-    if (!g_qtKind) {
-        g_qtKind = offeredKind();
+    if (!g_qtKind && m_offered != Kind::None) {
+        g_qtKind = m_offered;
     }
     m_icon = std::make_unique<QSystemTrayIcon>();
     QObject::connect(m_icon.get(), &QSystemTrayIcon::activated, m_icon.get(),
@@ -102,7 +109,6 @@ void SystemTrayIcon::createIcon() {
                              Qt::QueuedConnection);
                      });
     if (g_qtKind == Kind::StatusNotifier) {
-        m_hosts = std::make_unique<StatusNotifierWatch>();
         QObject::connect(
             m_hosts.get(), &StatusNotifierWatch::hostsGone, m_icon.get(), [this] { trayGone(); }, Qt::QueuedConnection);
     }

@@ -29,8 +29,12 @@ public:
 
     virtual ~TrayIcon() = default;
 
-    // False where the desktop has no tray to show an icon in.
-    virtual bool isAvailable() const = 0;
+    using AvailabilityHandler = std::function<void(bool available)>;
+
+    // Asks whether the desktop has a tray to show an icon in, never waiting on the desktop: the
+    // answer comes at once or later from the event loop. The thread that asks also serves the
+    // stations, and a tray host may be slow to answer or never answer.
+    virtual void askAvailable(AvailabilityHandler answer) = 0;
     // Shows the icon with its tip; adding it again replaces it, so there is one icon at most.
     virtual void add(const TrayIconData& data) = 0;
     // Removes the icon; harmless when none is shown.

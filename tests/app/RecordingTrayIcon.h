@@ -4,12 +4,26 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 // A tray that records what the window asks of it and reports mouse actions on demand.
 class RecordingTrayIcon final : public TrayIcon {
 public:
-    bool isAvailable() const override { return available; }
+    // Answers at once, or, while answers are held, when answerHeldQuestions() is called.
+    void askAvailable(AvailabilityHandler answer) override {
+        if (holdAnswers) {
+            m_heldQuestions.push_back(std::move(answer));
+        } else {
+            answer(available);
+        }
+    }
+    // A slow tray host answers at last.
+    void answerHeldQuestions() {
+        for (const AvailabilityHandler& answer : std::exchange(m_heldQuestions, {})) {
+            answer(available);
+        }
+    }
     void add(const TrayIconData& data) override {
         calls.push_back("add");
         shown = data;
@@ -37,10 +51,12 @@ public:
     }
 
     bool available = true;
+    bool holdAnswers = false;
     std::vector<std::string> calls;
     std::optional<TrayIconData> shown; // the icon in the tray, if any
 
 private:
     ActivationHandler m_handler;
     GoneHandler m_goneHandler;
+    std::vector<AvailabilityHandler> m_heldQuestions;
 };

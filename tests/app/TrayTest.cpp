@@ -147,6 +147,25 @@ TEST_F(TrayTest, ALateReportOfTheMinimizeWhileHiddenAddsNoIconAndTheWindowStillC
     EXPECT_EQ(tray->calls, (Calls{"add", "remove"}));
 }
 
+TEST_F(TrayTest, WhileTheTrayIsAskedTheWindowStaysMinimizedAndTheAnswerHidesItOnlyIfItStillIs) {
+    tray->holdAnswers = true;
+    showActive();
+    minimize();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->isMinimized());
+    tray->answerHeldQuestions();
+    EXPECT_FALSE(form->isVisible());
+    EXPECT_EQ(tray->calls, Calls{"add"});
+
+    tray->activate(Activation::DoubleClick);
+    minimize();
+    form->showNormal(); // brought back before the answer came
+    tray->answerHeldQuestions();
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->isMinimized());
+    EXPECT_EQ(tray->calls, (Calls{"add", "remove"}));
+}
+
 TEST_F(TrayTest, WithoutATrayMinimizingMinimizesNormallyAndHidesNothing) {
     tray->available = false;
     showActive();

@@ -125,6 +125,13 @@ start_quillet() {
     fi
 }
 
+# One station: connects to the service and reads its reply, 12 digits.
+station_gets_the_time() {
+    local reply
+    reply=$(timeout 10 bash -c 'exec 3<>/dev/tcp/127.0.0.1/10325 && cat <&3' 2>/dev/null) || return 1
+    [[ $reply =~ ^[0-9]{12}$ ]] || fail "the station got \"$reply\""
+}
+
 # Ended once the process is gone or a zombie waiting for this script to collect it.
 program_ended() { [ ! -e "/proc/$quillet_pid" ] || [ "$(awk '{ print $3 }' "/proc/$quillet_pid/stat")" = Z ]; }
 

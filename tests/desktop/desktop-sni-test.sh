@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The program on an X desktop whose tray is a StatusNotifierItem host on the session bus
 # (status-notifier-watcher and gtk-sni-tray-standalone; KDE, GNOME's AppIndicator extension,
-# XFCE and LXQt host tray icons the same way): minimizing shows the icon in the host's bar; a
-# left click on it brings the window back and removes the icon; when the host goes away while
+# XFCE and LXQt host tray icons the same way): minimizing shows the icon in the host's bar, also
+# when the watcher answers the program's question late, and stations are served while the
+# question is open; a left click on the icon brings the window back and removes the icon; when the host goes away while
 # the window is hidden, the window comes back; a host started after that is used at the next
 # minimize, and the menu it draws for the icon leaves the program with "E&xit", status 0.
 # With "late", the watcher and host first start 2 s after the program, as a panel may at login.
@@ -12,7 +13,8 @@ readonly kName="SNI desktop test"
 source "$(dirname "$0")/desktop-session.sh"
 
 [ $# -ge 2 ] || fail "usage: tests/e2e/private-network $0 QUILLET GRAB-WINDOW [late]"
-require_tools Xvfb openbox dbus-daemon gdbus status-notifier-watcher gtk-sni-tray-standalone xdotool xwininfo xprop
+require_tools Xvfb openbox dbus-daemon dbus-monitor gdbus status-notifier-watcher gtk-sni-tray-standalone xdotool xwininfo \
+    xprop
 quillet=$1
 grab_window=$2
 late=${3:-}
@@ -40,6 +42,7 @@ watcher_on_bus() { gdbus introspect --session --dest org.kde.StatusNotifierWatch
 # races with itself at start-up).
 start_watcher() {
     spawn watcher status-notifier-watcher
+    watcher_pid=$spawned
     wait_for "the StatusNotifierWatcher on the session bus" watcher_on_bus
 }
 
@@ -74,6 +77,13 @@ host_menu_shown() {
     return 1
 }
 
+# The watcher's questions on the bus; the monitor is ready once it has left its own name.
+watch_questions() {
+    spawn questions dbus-monitor --session "type='method_call',path='/StatusNotifierWatcher',member='Get'"
+    wait_for "the bus monitor" grep -q 'member=NameLost' "$work/questions.log"
+}
+asked_watcher() { grep -q 'member=Get' "$work/questions.log"; }
+
 isolate_session
 start_x_desktop
 start_session_bus
@@ -88,9 +98,18 @@ else
     start_quillet xcb
 fi
 
-# A left click on the icon brings the window back and removes the icon.
+# The minimize asks the watcher whether a host is there. With the watcher stopped, the question
+# stays open and a station is still served; once the watcher runs again, its answer hides the
+# window into the tray.
+watch_questions
+kill -STOP "$watcher_pid"
 xdotool windowminimize "$window"
+wait_for "the program's question to the watcher" asked_watcher
+wait_for "a station to get the time while the question is open" station_gets_the_time
+kill -CONT "$watcher_pid"
 wait_for "the window to hide and the icon to show in the host's bar" hidden_with_icon
+
+# A left click on the icon brings the window back and removes the icon.
 click_icon 1
 wait_for "the window to come back without the icon" shown_without_icon
 

@@ -10,12 +10,6 @@ source "$(dirname "$0")/desktop-session.sh"
 require_tools weston
 quillet=$1
 
-# One station: connects to the service and reads its reply, 12 digits.
-station_gets_the_time() {
-    local reply
-    reply=$(timeout 10 bash -c 'exec 3<>/dev/tcp/127.0.0.1/10325 && cat <&3' 2>/dev/null) || return 1
-    [[ $reply =~ ^[0-9]{12}$ ]] || fail "the station got \"$reply\""
-}
 # Qt's Wayland protocol log names the window's title once the compositor holds it.
 window_on_compositor() { grep -q 'xdg_toplevel@[0-9]*\.set_title("Brindle Quillet")' "$work/quillet.log"; }
 

@@ -1,4 +1,5 @@
 #include "QuilletProcess.h"
+#include "NotifySocket.h"
 
 #include "support/LoopbackPeer.h"
 #include "support/QtPrinters.h"
@@ -7,6 +8,7 @@
 #include <QRegularExpression>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <utility>
 
 namespace {
 
@@ -58,6 +60,25 @@ TEST(QuilletProcessTest, InterruptAndTerminateLeaveLikeTheExitCommand) {
         EXPECT_FALSE(quillet.crashed());
         EXPECT_EQ(quillet.exitCode(), 0) << signal;
         EXPECT_EQ(testing_support::LoopbackPeer::connectTo(QuilletProcess::kPort), nullptr);
+    }
+}
+
+// A terminal's hang-up and stray signals leave the same way, and the log says which signal it was.
+TEST(QuilletProcessTest, AHangUpOrAStraySignalLeavesLikeTheExitCommandAndLogsWhy) {
+    const std::pair<int, const char*> endings[] = {
+        {SIGHUP, "SIGHUP"}, {SIGQUIT, "SIGQUIT"}, {SIGUSR1, "SIGUSR1"}, {SIGUSR2, "SIGUSR2"}, {SIGALRM, "SIGALRM"}};
+    for (const auto& [signal, name] : endings) {
+        NotifySocket manager;
+        // As a terminal starts it: a hang-up not ignored by the parent.
+        QuilletProcess quillet({manager.environmentEntry()}, {}, [] { std::signal(SIGHUP, SIG_DFL); });
+        ASSERT_TRUE(manager.waitFor(QStringLiteral("READY=1"))) << quillet.standardError();
+        quillet.sendSignal(signal);
+        ASSERT_TRUE(quillet.waitForExit()) << name;
+        EXPECT_FALSE(quillet.crashed()) << name;
+        EXPECT_EQ(quillet.exitCode(), 0) << name;
+        EXPECT_TRUE(manager.received().contains(QStringLiteral("STOPPING=1"))) << name;
+        EXPECT_TRUE(quillet.logLines().constLast().endsWith(QStringLiteral("] Leaving on ") + QLatin1String(name)))
+            << quillet.logLines().join(QLatin1Char('\n'));
     }
 }
 

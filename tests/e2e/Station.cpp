@@ -16,8 +16,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A connection the server's full queue never took looks established to the station and
-// stays silent; the server answers within a tick of accepting, so a station gives up sooner.
+// A connection the kernel dropped because the listener closed during its handshake looks
+// established to the station and stays silent; the server answers within a tick of
+// accepting, so a station gives up sooner.
 constexpr std::chrono::milliseconds kAnswerWait = 1s;
 
 int millisecondsLeft(Clock::time_point end) {

@@ -38,6 +38,19 @@ TEST(TerminationTest, ASignalBeforeTheProgramIsSetUpEndsItBeforeItListens) {
     EXPECT_FALSE(logHas(quillet, QStringLiteral("Listening")));
 }
 
+// A stop signal from a terminal neither stops the server nor keeps it from hearing SIGTERM.
+TEST(TerminationTest, AfterTheTerminalsStopSignalsItServesOnAndSIGTERMEndsIt) {
+    QuilletProcess quillet;
+    ASSERT_TRUE(quillet.waitForListening());
+    for (const int signal : {SIGTSTP, SIGTTIN, SIGTTOU}) {
+        quillet.sendSignal(signal);
+        EXPECT_EQ(testing_support::requestReply(QuilletProcess::kPort).size(), 12u) << signal;
+    }
+    quillet.sendSignal(SIGTERM);
+    expectEndedWith(quillet, 0);
+    EXPECT_TRUE(logHas(quillet, QStringLiteral("] Leaving on SIGTERM")));
+}
+
 // The program in a namespace that believes it is online while every packet for another host is
 // dropped, so the look-up's DNS query is never answered. The resolver is told to wait 30 s a try,
 // five tries: long past any deadline here, so an ending cannot come from an answer.
