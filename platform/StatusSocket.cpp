@@ -16,16 +16,17 @@ constexpr int kBacklog = 8;
 constexpr int kAcceptsPerWakeUp = 16; // a client that connects without end cannot hold the loop
 constexpr std::chrono::seconds kResumeAfterExhaustion{1};
 
-// Whether a server answers at the address: a refused connection is a file left behind.
-bool answersAt(const sockaddr_un& address) {
-    const int probe = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    const bool answers =
-        probe >= 0 && (::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 ||
-                       errno == EAGAIN || errno == EINPROGRESS);
-    if (probe >= 0) {
-        ::close(probe);
-    }
+// Whether a server answers at the address, asked through the probe: a refused connection is a
+// file left behind.
+bool answersAt(int probe, const sockaddr_un& address) {
+    const bool answers = ::connect(probe, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 ||
+                         errno == EAGAIN || errno == EINPROGRESS;
+    ::close(probe);
     return answers;
+}
+
+int localStreamSocket() {
+    return ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
 }
 
 bool isOwnUserOrRoot(int client) {
@@ -33,6 +34,21 @@ bool isOwnUserOrRoot(int client) {
     socklen_t length = sizeof(credentials);
     return ::getsockopt(client, SOL_SOCKET, SO_PEERCRED, &credentials, &length) == 0 &&
            (credentials.uid == ::geteuid() || credentials.uid == 0);
+}
+
+// Makes the socket file, the owner's alone, and listens; answers the error number, or 0. A file
+// made here is removed again when a later step fails.
+int bindAndListen(int descriptor, const sockaddr_un& address, struct stat& file) {
+    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
+        return errno;
+    }
+    if (::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(descriptor, kBacklog) != 0 ||
+        ::lstat(address.sun_path, &file) != 0) {
+        const int error = errno;
+        ::unlink(address.sun_path);
+        return error;
+    }
+    return 0;
 }
 
 } // namespace
@@ -61,19 +77,22 @@ QString StatusSocket::listen(const QString& path) {
     if (!address) {
         return path + QStringLiteral(": the path is too long for a local socket");
     }
-    if (answersAt(*address)) {
+    const int descriptor = localStreamSocket();
+    const int probe = descriptor < 0 ? -1 : localStreamSocket();
+    if (probe < 0) {
+        const int error = errno;
+        if (descriptor >= 0) {
+            ::close(descriptor);
+        }
+        return failure(error);
+    }
+    if (answersAt(probe, *address)) {
+        ::close(descriptor);
         return QStringLiteral("another server answers at ") + path;
     }
     ::unlink(m_path.constData());
-    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    if (descriptor < 0) {
-        return failure(errno);
-    }
     struct stat file {};
-    if (::bind(descriptor, reinterpret_cast<const sockaddr*>(&*address), sizeof(*address)) != 0 ||
-        ::chmod(m_path.constData(), S_IRUSR | S_IWUSR) != 0 || ::listen(descriptor, kBacklog) != 0 ||
-        ::lstat(m_path.constData(), &file) != 0) {
-        const int error = errno;
+    if (const int error = bindAndListen(descriptor, *address, file); error != 0) {
         ::close(descriptor);
         return failure(error);
     }
