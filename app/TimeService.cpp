@@ -134,7 +134,6 @@ void TimeService::mySock_OnConnectionRequest(std::int32_t requestID) {
     writebox(QStringLiteral("RQST: [") + address + QLatin1Char(']'), false);
     m_stations.recordRequest(address, m_setup.clock());
     armTimer();
-    emit requestAccepted(address);
     countRequest();
     TrimLog();
 }
@@ -207,7 +206,8 @@ void TimeService::armTimer() {
     Timer1.start();
 }
 
-// The station's connection is over: its record goes as a whole, and observers hear how it ended.
+// The station's connection is over: its record goes as a whole, and the table of stations hears
+// how it ended.
 void TimeService::endConnection(const QString& whyUnanswered) {
     if (!m_connection) {
         return;
@@ -217,9 +217,7 @@ void TimeService::endConnection(const QString& whyUnanswered) {
     const RequestOutcome::Kind kind = ended.outcome.value_or(RequestOutcome::Kind::Failed);
     const QString error =
         ended.firstError.isEmpty() && kind == RequestOutcome::Kind::Failed ? whyUnanswered : ended.firstError;
-    const RequestOutcome outcome{kind, error};
-    m_stations.recordOutcome(ended.address, outcome);
-    emit requestEnded(ended.address, outcome);
+    m_stations.recordOutcome(ended.address, RequestOutcome{kind, error});
 }
 
 // Rides on the clock's checks, every 10 s. While paused nothing listens, so a station that

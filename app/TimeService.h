@@ -77,9 +77,6 @@ signals:
     void serviceChanged();
     // A request was counted: the numbers module holds the new counts.
     void countersChanged();
-    void requestAccepted(const QString& address);
-    // The station's connection is over, answered or not.
-    void requestEnded(const QString& address, const RequestOutcome& outcome);
     // A row of the stations table was added at its end, or changed.
     void stationAdded(int row);
     void stationChanged(int row);
