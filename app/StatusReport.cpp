@@ -13,10 +13,6 @@ constexpr int kColumns = 6;
 using Line = std::array<QString, kColumns>;
 constexpr std::array<bool, kColumns> kRightAligned = {false, true, false, false, false, false};
 
-QString serviceWord(const TimeService& service) {
-    return service.isPaused() ? QStringLiteral("paused") : QStringLiteral("listening");
-}
-
 Line stationLine(const StationRow& row, MomentText& moments) {
     return {row.address,
             QString::number(row.requests),
@@ -103,7 +99,7 @@ namespace StatusReport {
 
 QByteArray text(const TimeService& service) {
     const StationTable& stations = service.stations();
-    QString out = labelled("Address:", service.localAddress()) + labelled("Service:", serviceWord(service)) +
+    QString out = labelled("Address:", service.localAddress()) + labelled("Service:", service.runWord()) +
                   labelled("Requests:", QString::number(numbers::TotalRequests)) +
                   labelled("Bytes sent:", QString::number(numbers::TotalBytesSent)) +
                   labelled("Bytes received:", QString::number(numbers::TotalBytesReceived)) +
@@ -130,7 +126,7 @@ QByteArray json(const TimeService& service) {
     appendName(out, "address", true);
     appendJsonString(out, service.localAddress());
     appendName(out, "service");
-    appendJsonString(out, serviceWord(service));
+    appendJsonString(out, service.runWord());
     appendName(out, "requests");
     out += QByteArray::number(numbers::TotalRequests);
     appendName(out, "bytesSent");

@@ -99,6 +99,10 @@ void TimeService::restart() {
     }
 }
 
+QString TimeService::runWord() const {
+    return isPaused() ? QStringLiteral("paused") : QStringLiteral("listening");
+}
+
 void TimeService::stop() {
     releaseSocket();
 }

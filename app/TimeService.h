@@ -53,6 +53,8 @@ public:
     // The exit command's part: the tick stops and the socket closes.
     void stop();
     bool isPaused() const { return !mySock; }
+    // "paused" or "listening", as the status line and quillet --status say it.
+    QString runWord() const;
 
     // The address stations should use, as found at start-up.
     const QString& localAddress() const { return LocalIP; }

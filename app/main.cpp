@@ -68,8 +68,7 @@ void addStatusParts(ServiceNotifier& notifier, TimeService& service) {
         return numbers::TotalRequests == 1 ? QStringLiteral("1 request served")
                                            : QStringLiteral("%1 requests served").arg(numbers::TotalRequests);
     });
-    notifier.addStatusPart(
-        [&service] { return service.isPaused() ? QStringLiteral("paused") : QStringLiteral("listening"); });
+    notifier.addStatusPart([&service] { return service.runWord(); });
     notifier.addStatusPart([&service] { return service.clockWatch().stateText(); });
     QObject::connect(&service.clockWatch(), &ClockWatch::stateTextChanged, &notifier, &ServiceNotifier::statusChanged);
     QObject::connect(&service, &TimeService::serviceChanged, &notifier, &ServiceNotifier::statusChanged);

@@ -13,12 +13,12 @@ namespace {
 constexpr std::int32_t kDefaultRecvChunk = 8192; // when the socket reports no receive size
 constexpr int kListenBacklog = 5;
 
-[[noreturn]] void raiseNetworkError(int number, const std::string& source) {
-    raiseError(number, GetErrorDescription(number), source);
-}
-
 ErrorRecord networkError(int number, std::string source) {
     return {number, GetErrorDescription(number), std::move(source)};
+}
+
+[[noreturn]] void raiseNetworkError(int number, const std::string& source) {
+    raiseError(networkError(number, source));
 }
 
 // Runs an operation so that every failure inside it reaches the caller with the
