@@ -1,4 +1,5 @@
 #include "CommandLine.h"
+#include "QuilletVersion.h"
 
 #include "StatusClient.h"
 #include "StatusPaths.h"

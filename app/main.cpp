@@ -6,6 +6,7 @@
 #include "PendingLookups.h"
 #include "ProcessEnd.h"
 #include "ProductIcon.h"
+#include "QuilletVersion.h"
 #include "ServiceNotifier.h"
 #include "StatusServer.h"
 #include "TerminationSignals.h"

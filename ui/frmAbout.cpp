@@ -1,4 +1,5 @@
 #include "frmAbout.h"
+#include "QuilletVersion.h"
 
 #include "AboutArt.h"
 #include "ClickLabel.h"

@@ -1,3 +1,4 @@
+#include "QuilletVersion.h"
 #include "support/QtPrinters.h"
 
 #include <QProcess>

@@ -1,6 +1,7 @@
 #include "frmAbout.h"
 #include "DrawingSurface.h"
 #include "GradientRect.h"
+#include "QuilletVersion.h"
 
 #include <QApplication>
 #include <QDesktopServices>

@@ -1,9 +1,5 @@
 #include "Module1.h"
 
-#include <QDesktopServices>
-#include <QDir>
-#include <QUrl>
-
 namespace Module1 {
 
 QString LogStamp(const QDateTime& date) {
@@ -19,10 +15,6 @@ QString ReplyDate(const QDate& date) {
 
 QString ReplyTime(const QTime& time) {
     return QString::asprintf("%02d%02d", time.hour(), time.minute());
-}
-
-void OpenDocument(const QString& file) {
-    QDesktopServices::openUrl(QUrl::fromUserInput(file, QDir::rootPath()));
 }
 
 } // namespace Module1

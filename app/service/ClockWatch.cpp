@@ -1,4 +1,5 @@
 #include "ClockWatch.h"
+#include "QuilletVersion.h"
 
 #include <cstdlib>
 

@@ -12,7 +12,4 @@ QString LogStamp(const QDateTime& date);
 QString ReplyDate(const QDate& date);
 QString ReplyTime(const QTime& time);
 
-// Hands a web address or a file to the desktop's default program; any failure is ignored.
-void OpenDocument(const QString& file);
-
 } // namespace Module1

@@ -1,7 +1,7 @@
 #include "frmMain.h"
 
 #include "ErrorReport.h"
-#include "Module1.h"
+#include "OpenDocument.h"
 #include "ProductIcon.h"
 #include "QuestionBox.h"
 #include "SystemTrayIcon.h"
