@@ -2,6 +2,8 @@ BUILD_DIR := build
 ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
 JOBS := $(shell nproc 2>/dev/null || echo 2)
+# Every build tree is configured by this one line; each target adds its own options.
+CONFIGURE = cmake -S . -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
 
 .PHONY: all deps build run test test-asan test-service format-check fuzz screenshot package bench clean
 
@@ -11,7 +13,7 @@ deps:
 	@scripts/install-deps
 
 build: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
+	$(CONFIGURE) -B $(BUILD_DIR)
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
 run: build
@@ -28,7 +30,7 @@ format-check: deps
 # The whole suite again, built with AddressSanitizer and UndefinedBehaviorSanitizer; the
 # thousand-request soak runs in the plain build only.
 test-asan: deps
-	cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON -DQUILLET_SANITIZE=ON
+	$(CONFIGURE) -B $(ASAN_DIR) -DQUILLET_SANITIZE=ON
 	cmake --build $(ASAN_DIR) -j$(JOBS)
 	cd $(ASAN_DIR) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) --timeout 600 -LE soak
 
@@ -37,7 +39,7 @@ test-asan: deps
 FUZZ_SECONDS := 60
 FUZZERS := fuzz_public_address fuzz_valid_address fuzz_variant_bytes fuzz_received_data
 fuzz: deps
-	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_FUZZ=ON -DQUILLET_TESTS=OFF
+	CC=clang CXX=clang++ $(CONFIGURE) -B $(FUZZ_DIR) -DQUILLET_WERROR=OFF -DQUILLET_FUZZ=ON -DQUILLET_TESTS=OFF
 	cmake --build $(FUZZ_DIR) -j$(JOBS) --target $(FUZZERS)
 	for fuzzer in $(FUZZERS); do \
 		mkdir -p $(FUZZ_DIR)/corpus/$$fuzzer && \
@@ -71,7 +73,7 @@ test-service: package
 # that holds loopback alone; about nine minutes with three rounds (make bench BENCH_ROUNDS=1 is quicker).
 BENCH_ROUNDS := 3
 bench: deps
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
+	$(CONFIGURE) -B $(BUILD_DIR)
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target quillet_bench
 	tests/e2e/private-network offline $(BUILD_DIR)/bench/quillet_bench --rounds $(BENCH_ROUNDS)
 
