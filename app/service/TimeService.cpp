@@ -79,7 +79,13 @@ void TimeService::startService() {
     mySock->LocalPort(m_setup.port);
     writebox(QStringLiteral("Port: %1").arg(m_setup.port), false);
     mySock->CloseSocket();
-    mySock->Listen();
+    try {
+        mySock->Listen();
+    } catch (const RuntimeError& error) {
+        // The user hears of it in the log as of any other failure; the caller still reports it.
+        writebox(describeError(error), false);
+        throw;
+    }
     writebox(QStringLiteral("Listening"), false);
     emit serviceChanged();
 }

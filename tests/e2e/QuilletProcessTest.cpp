@@ -48,6 +48,7 @@ TEST(QuilletProcessTest, APortHeldByAnotherProgramEndsTheStartUpWithTheError) {
     ASSERT_TRUE(quillet.waitForExit());
     EXPECT_EQ(quillet.exitCode(), 1);
     EXPECT_TRUE(quillet.standardError().contains("Error 10048: Address already in use.")) << quillet.standardError();
+    EXPECT_EQ(quillet.logLines().filter(QStringLiteral("] Error 10048: Address already in use.")).size(), 1);
 }
 
 TEST(QuilletProcessTest, InterruptAndTerminateLeaveLikeTheExitCommand) {
