@@ -13,7 +13,6 @@
 #include "TimeService.h"
 #include "WarningBox.h"
 #include "frmMain.h"
-#include "numbers.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -65,9 +64,9 @@ void addStatusParts(ServiceNotifier& notifier, TimeService& service) {
         const QString& address = service.localAddress();
         return address.isEmpty() ? QStringLiteral("No address") : QStringLiteral("Address ") + address;
     });
-    notifier.addStatusPart([] {
-        return numbers::TotalRequests == 1 ? QStringLiteral("1 request served")
-                                           : QStringLiteral("%1 requests served").arg(numbers::TotalRequests);
+    notifier.addStatusPart([&service] {
+        const std::int32_t requests = service.counters().requests;
+        return requests == 1 ? QStringLiteral("1 request served") : QStringLiteral("%1 requests served").arg(requests);
     });
     notifier.addStatusPart([&service] { return service.runWord(); });
     notifier.addStatusPart([&service] { return service.clockWatch().stateText(); });
@@ -81,7 +80,7 @@ void addStatusParts(ServiceNotifier& notifier, TimeService& service) {
 // output, the service manager's notices and the status socket.
 struct Server {
     explicit Server(TimeService::Setup setup) : service(std::move(setup)) {
-        QObject::connect(&service, &TimeService::lineWritten, &service,
+        QObject::connect(&service.log(), &ActivityLog::lineWritten, &service,
                          [](const QString& line) { writeToStandardOutput(line); });
         addStatusParts(notifier, service);
     }
@@ -110,15 +109,15 @@ struct Server {
     // that it stops.
     void finish() {
         if (TerminationSignals::requested()) {
-            service.writebox(QStringLiteral("Leaving on ") + TerminationSignals::requestedBy(),
-                             service.logText().isEmpty());
+            service.log().writebox(QStringLiteral("Leaving on ") + TerminationSignals::requestedBy(),
+                                   service.log().isEmpty());
         }
         notifier.stopping();
     }
 
     TimeService service;
     ServiceNotifier notifier;
-    StatusServer status{service}; // quillet --status
+    StatusServer status{service, service.log()}; // quillet --status
 };
 
 // The exit command runs on a termination signal, which also ends the loops of an open box and

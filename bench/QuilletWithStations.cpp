@@ -78,13 +78,12 @@ int main(int argc, char* argv[]) {
     fillTable(service.stations(), requests);
     std::printf("bench: %d stations known; the table costs %ld KiB resident, %zu KiB allocated\n",
                 service.stations().size(), residentKiB() - residentBefore, (allocatedBytes() - allocatedBefore) / 1024);
-    QObject::connect(&service, &TimeService::lineWritten, &service, &writeLine);
-    StatusServer status(service);
+    QObject::connect(&service.log(), &ActivityLog::lineWritten, &service, &writeLine);
+    StatusServer status(service, service.log());
     try {
         service.start();
-    } catch (const RuntimeError& error) {
-        writeLine(describeError(error));
-        return 1;
+    } catch (const RuntimeError&) {
+        return 1; // the log has the error
     }
     status.open();
     return QCoreApplication::exec();

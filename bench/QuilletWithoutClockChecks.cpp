@@ -23,7 +23,7 @@ int main(int argc, char* argv[]) {
     TimeService::Setup setup;
     setup.clockHealth = std::make_shared<NoClockHealth>();
     TimeService service(setup);
-    QObject::connect(&service, &TimeService::lineWritten, [](const QString& line) {
+    QObject::connect(&service.log(), &ActivityLog::lineWritten, [](const QString& line) {
         std::printf("%s\n", qPrintable(line));
         std::fflush(stdout);
     });

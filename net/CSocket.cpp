@@ -55,8 +55,6 @@ CSocket::~CSocket() {
     MSocketSupport::CleanupWinsockService();
 }
 
-// ---- owner's operations ----
-
 void CSocket::SendData(const Variant& varData) {
     try {
         if (m_protocol == 0) {
@@ -233,8 +231,6 @@ void CSocket::Protocol(std::int32_t value) {
     }
 }
 
-// ---- socket life ----
-
 // A new registered socket; a socket that cannot be made or registered is raised as a failure.
 winsock::Socket CSocket::vbSocket() {
     const bool udp = m_protocol == 1;
@@ -340,8 +336,6 @@ void CSocket::forgetPeer() {
     m_remoteHost.clear();
     m_remoteHostIP.clear();
 }
-
-// ---- sending and receiving ----
 
 void CSocket::SendFromBuffer() {
     const std::shared_ptr<CSocket> keepAlive = weak_from_this().lock(); // a handler may release us
@@ -452,8 +446,6 @@ void CSocket::ReadFromBuffer(Variant& varData, bool peek, std::optional<std::int
     m_bytesReceived = left;
     addChecked(m_lngTotalBytesReceived, left, peek ? "CSocket.PeekData" : "CSocket.GetData");
 }
-
-// ---- notifications ----
 
 void CSocket::PostSocketEvent(std::int32_t event, std::int32_t errorCode) {
     tellingTheOwner("CSocket.PostSocketEvent", [&] {
@@ -590,8 +582,6 @@ void CSocket::PostGetHostEvent(std::int32_t requestID, std::int32_t hostAddress,
         }
     });
 }
-
-// ---- helpers ----
 
 // Runs a handling nobody called for; whatever fails in it reaches the owner through OnError with
 // the source given, keeping number and description.

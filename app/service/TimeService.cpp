@@ -5,30 +5,18 @@
 #include "KernelClockHealth.h"
 #include "Module1.h"
 #include "Module2.h"
-#include "numbers.h"
 
 namespace {
 
-constexpr int kMaxLogLines = 200;  // more than this is cut back...
-constexpr int kKeptLogLines = 100; // ...to the newest this many
-const QString kLineBreak = QStringLiteral("\r\n");
 const QString kPausedBeforeReply = QStringLiteral("Socket Closed");
 
 } // namespace
 
-bool TimeService::ErrorSlot::isNew(const ErrorRecord& error) {
-    const ErrorKey key{error.number, error.description};
-    if (last == key) {
-        return false;
-    }
-    last = key;
-    return true;
-}
-
 TimeService::TimeService() : TimeService(Setup{}) {}
 
 TimeService::TimeService(Setup setup)
-    : m_setup(std::move(setup)), m_stations([this](const QString& text) { writebox(text, false); }) {
+    : m_setup(std::move(setup)), m_log(m_setup.clock),
+      m_stations([this](const QString& text) { m_log.writebox(text, false); }) {
     setObjectName(QStringLiteral("timeService"));
     if (!m_setup.localAddress) {
         m_setup.localAddress = [] { return Module2::GetLocalIPAddress(); };
@@ -38,7 +26,7 @@ TimeService::TimeService(Setup setup)
     }
     m_clockWatch = new ClockWatch(
         m_setup.clockHealth, m_setup.clock, ClockWatch::releaseDate(),
-        [this](const QString& text) { writebox(text, false); }, this);
+        [this](const QString& text) { m_log.writebox(text, false); }, this);
     connect(m_clockWatch, &ClockWatch::checked, this, &TimeService::checkSilence);
     m_stations.setObserver([this](int row, bool added) {
         if (added) {
@@ -61,11 +49,9 @@ TimeService::~TimeService() {
     }
 }
 
-// ---- start-up and service controls ----
-
 void TimeService::start() {
     LocalIP = QString::fromStdString(m_setup.localAddress());
-    writebox(QStringLiteral("Local IP: ") + LocalIP, true);
+    m_log.writebox(QStringLiteral("Local IP: ") + LocalIP, true);
     startService();
     m_clockWatch->start();
 }
@@ -75,24 +61,24 @@ void TimeService::start() {
 void TimeService::startService() {
     mySock = CSocket::create();
     mySock->setListener(this);
-    writebox(QStringLiteral("Bound"), false);
+    m_log.writebox(QStringLiteral("Bound"), false);
     mySock->LocalPort(m_setup.port);
-    writebox(QStringLiteral("Port: %1").arg(m_setup.port), false);
+    m_log.writebox(QStringLiteral("Port: %1").arg(m_setup.port), false);
     mySock->CloseSocket();
     try {
         mySock->Listen();
     } catch (const RuntimeError& error) {
         // The user hears of it in the log as of any other failure; the caller still reports it.
-        writebox(describeError(error), false);
+        m_log.writebox(describeError(error), false);
         throw;
     }
-    writebox(QStringLiteral("Listening"), false);
+    m_log.writebox(QStringLiteral("Listening"), false);
     emit serviceChanged();
 }
 
 void TimeService::pause() {
     releaseSocket();
-    writebox(kPausedBeforeReply, false);
+    m_log.writebox(kPausedBeforeReply, false);
     emit serviceChanged();
 }
 
@@ -124,8 +110,6 @@ void TimeService::releaseSocket() {
     endConnection(kPausedBeforeReply);
 }
 
-// ---- the request cycle ----
-
 void TimeService::mySock_OnConnectionRequest(std::int32_t requestID) {
     endConnection(QString());
     try {
@@ -133,19 +117,19 @@ void TimeService::mySock_OnConnectionRequest(std::int32_t requestID) {
         mySock->Accept(requestID);
     } catch (const RuntimeError& error) {
         // A failed accept is no request: its error is logged and the next tick listens.
-        logError(m_acceptErrors, error.record());
+        m_log.writeError(m_acceptErrors, error.record());
         armTimer();
         return;
     }
-    m_acceptErrors = {};
+    m_acceptErrors.reset();
     const QString address = QString::fromStdString(mySock->RemoteHostIP());
     m_connection.emplace();
     m_connection->address = address;
-    writebox(QStringLiteral("RQST: [") + address + QLatin1Char(']'), false);
+    m_log.writebox(QStringLiteral("RQST: [") + address + QLatin1Char(']'), false);
     m_stations.recordRequest(address, m_setup.clock());
     armTimer();
     countRequest();
-    TrimLog();
+    m_log.TrimLog();
 }
 
 // Past the largest count the request is still answered; the counters stay as they were.
@@ -154,7 +138,7 @@ void TimeService::countRequest() {
         addChecked(numbers::TotalRequests, 1, "numbers");
         numbers::TotalBytesSent = mySock->m_lngTotalBytesSent;
         numbers::TotalBytesReceived = mySock->m_lngTotalBytesReceived;
-        emit countersChanged();
+        emit countersChanged(numbers::current());
     } catch (const RuntimeError& error) {
         logError(error.record());
     }
@@ -190,7 +174,7 @@ void TimeService::Timer1_Timer() {
             endConnection(QString());
             mySock->CloseSocket();
             mySock->Listen();
-            m_tickErrors = {};
+            m_tickErrors.reset();
         }
     } catch (const RuntimeError& error) {
         logError(error.record());
@@ -242,41 +226,11 @@ void TimeService::checkSilence() {
 // until the service gets past them.
 void TimeService::logError(const ErrorRecord& error) {
     if (!m_connection) {
-        logError(m_tickErrors, error);
+        m_log.writeError(m_tickErrors, error);
         return;
     }
-    if (m_connection->errors.isNew(error)) {
-        const QString line = describeError(error);
-        if (m_connection->firstError.isEmpty()) {
-            m_connection->firstError = line;
-        }
-        writebox(line, false);
+    const std::optional<QString> line = m_log.writeError(m_connection->errors, error);
+    if (line && m_connection->firstError.isEmpty()) {
+        m_connection->firstError = *line;
     }
-}
-
-void TimeService::logError(ErrorSlot& slot, const ErrorRecord& error) {
-    if (slot.isNew(error)) {
-        writebox(describeError(error), false);
-    }
-}
-
-// ---- the activity log ----
-
-void TimeService::writebox(const QString& Data, bool firsttime) {
-    const QString line = Module1::LogStamp(m_setup.clock()) + QLatin1Char(' ') + Data;
-    m_log += firsttime ? line : kLineBreak + line;
-    emit lineWritten(line, firsttime);
-}
-
-void TimeService::TrimLog() {
-    const int lines = static_cast<int>(m_log.count(kLineBreak)) + 1;
-    if (lines <= kMaxLogLines) {
-        return;
-    }
-    qsizetype cut = -1;
-    for (int removed = 0; removed < lines - kKeptLogLines; ++removed) {
-        cut = m_log.indexOf(kLineBreak, cut + 1);
-    }
-    m_log = m_log.mid(cut + kLineBreak.size());
-    emit logTrimmed();
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include "ActivityLog.h"
 #include "CSocket.h"
 #include "ClockHealth.h"
 #include "RequestOutcome.h"
 #include "RuntimeError.h"
 #include "StationTable.h"
+#include "numbers.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -58,9 +60,10 @@ public:
 
     // The address stations should use, as found at start-up.
     const QString& localAddress() const { return LocalIP; }
-    // The activity log: lines joined by CR LF.
-    const QString& logText() const { return m_log; }
-    void writebox(const QString& Data, bool firsttime);
+    // The activity log the service, its clock watch and its table write to.
+    ActivityLog& log() { return m_log; }
+    const ActivityLog& log() const { return m_log; }
+    numbers::Counters counters() const { return numbers::current(); }
     ClockWatch& clockWatch() { return *m_clockWatch; }
     const ClockWatch& clockWatch() const { return *m_clockWatch; }
     const StationTable& stations() const { return m_stations; }
@@ -71,32 +74,22 @@ public:
     void Timer1_Timer();
 
 signals:
-    // A line was added to the log; the first line of the log comes with firsttime set.
-    void lineWritten(const QString& line, bool firsttime);
-    // The log was cut back; logText() holds what is left.
-    void logTrimmed();
     // The service started, paused or restarted, or counted a request.
     void serviceChanged();
-    // A request was counted: the numbers module holds the new counts.
-    void countersChanged();
+    // A request was counted.
+    void countersChanged(const numbers::Counters& counters);
     // A row of the stations table was added at its end, or changed.
     void stationAdded(int row);
     void stationChanged(int row);
 
 private:
-    using ErrorKey = std::pair<std::int32_t, std::string>;
-    // Logs an error unless it is the one this slot logged last.
-    struct ErrorSlot {
-        std::optional<ErrorKey> last;
-        bool isNew(const ErrorRecord& error);
-    };
     // The station being served, cleared as a whole when its connection ends.
     struct Connection {
         QString address;
         bool replySent = false; // one reply per connection
         std::optional<RequestOutcome::Kind> outcome;
         QString firstError;
-        ErrorSlot errors;
+        ActivityLog::ErrorFilter errors;
     };
 
     void OnConnectionRequest(std::int32_t requestID) override { mySock_OnConnectionRequest(requestID); }
@@ -112,19 +105,17 @@ private:
     void countRequest();
     void armTimer();
     void endConnection(const QString& whyUnanswered);
-    void logError(ErrorSlot& slot, const ErrorRecord& error);
     void logError(const ErrorRecord& error);
-    void TrimLog();
     void checkSilence();
 
     Setup m_setup;
+    ActivityLog m_log;
     std::shared_ptr<CSocket> mySock;
     QString LocalIP;
     QTimer Timer1;
-    QString m_log;
     StationTable m_stations;
     ClockWatch* m_clockWatch = nullptr; // a child of the service
     std::optional<Connection> m_connection;
-    ErrorSlot m_tickErrors;   // a tick that cannot listen, logged once until one can
-    ErrorSlot m_acceptErrors; // accepts that fail, logged once until one succeeds
+    ActivityLog::ErrorFilter m_tickErrors;   // a tick that cannot listen, logged once until one can
+    ActivityLog::ErrorFilter m_acceptErrors; // accepts that fail, logged once until one succeeds
 };

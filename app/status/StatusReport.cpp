@@ -99,10 +99,11 @@ namespace StatusReport {
 
 QByteArray text(const TimeService& service) {
     const StationTable& stations = service.stations();
+    const numbers::Counters counters = service.counters();
     QString out = labelled("Address:", service.localAddress()) + labelled("Service:", service.runWord()) +
-                  labelled("Requests:", QString::number(numbers::TotalRequests)) +
-                  labelled("Bytes sent:", QString::number(numbers::TotalBytesSent)) +
-                  labelled("Bytes received:", QString::number(numbers::TotalBytesReceived)) +
+                  labelled("Requests:", QString::number(counters.requests)) +
+                  labelled("Bytes sent:", QString::number(counters.bytesSent)) +
+                  labelled("Bytes received:", QString::number(counters.bytesReceived)) +
                   labelled("Clock:", service.clockWatch().stateWords()) + labelled("Stations:", stations.summary());
     if (stations.size() > 0) {
         std::vector<Line> lines{{QStringLiteral("Address"), QStringLiteral("Requests"), QStringLiteral("First request"),
@@ -120,6 +121,7 @@ QByteArray text(const TimeService& service) {
 
 QByteArray json(const TimeService& service) {
     const StationTable& stations = service.stations();
+    const numbers::Counters counters = service.counters();
     QByteArray out;
     out.reserve(200 + 170 * stations.size());
     out += '{';
@@ -128,11 +130,11 @@ QByteArray json(const TimeService& service) {
     appendName(out, "service");
     appendJsonString(out, service.runWord());
     appendName(out, "requests");
-    out += QByteArray::number(numbers::TotalRequests);
+    out += QByteArray::number(counters.requests);
     appendName(out, "bytesSent");
-    out += QByteArray::number(numbers::TotalBytesSent);
+    out += QByteArray::number(counters.bytesSent);
     appendName(out, "bytesReceived");
-    out += QByteArray::number(numbers::TotalBytesReceived);
+    out += QByteArray::number(counters.bytesReceived);
     appendName(out, "clock");
     appendJsonString(out, service.clockWatch().stateWords());
     appendName(out, "silent");

@@ -1,5 +1,6 @@
 #include "StatusServer.h"
 
+#include "ActivityLog.h"
 #include "StatusPaths.h"
 #include "StatusReport.h"
 #include "StatusSocket.h"
@@ -7,6 +8,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 
 namespace {
 
@@ -18,24 +20,27 @@ bool makeOwnFolder(const QString& folder) {
 
 } // namespace
 
-StatusServer::StatusServer(TimeService& service) : m_service(service) {}
+StatusServer::StatusServer(const TimeService& service, ActivityLog& log) : m_service(service), m_log(log) {}
 
 StatusServer::~StatusServer() = default;
 
 void StatusServer::open() {
     const QString folder = StatusPaths::serverFolder();
-    QString failure;
+    std::optional<ErrorRecord> failure;
     if (folder.isEmpty()) {
-        failure = QStringLiteral("no runtime directory (XDG_RUNTIME_DIR is not set)");
+        failure = ErrorRecord{ENOENT, "no runtime directory (XDG_RUNTIME_DIR is not set)", "StatusServer.open"};
     } else if (!QDir(folder).exists() && !makeOwnFolder(folder)) {
-        failure = folder + QStringLiteral(": cannot make the folder");
+        failure = ErrorRecord{EACCES, (folder + QStringLiteral(": cannot make the folder")).toStdString(),
+                              "StatusServer.open"};
     } else {
         m_socket = std::make_unique<StatusSocket>([this](const QByteArray& request) { return answer(request); });
         failure = m_socket->listen(StatusPaths::serverSocket());
     }
-    if (!failure.isEmpty()) {
+    if (failure) {
         m_socket.reset();
-        m_service.writebox(QStringLiteral("Status: quillet --status cannot reach this server: ") + failure, false);
+        m_log.writebox(QStringLiteral("Status: quillet --status cannot reach this server: ") +
+                           QString::fromStdString(failure->description),
+                       false);
     }
 }
 

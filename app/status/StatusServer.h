@@ -3,14 +3,16 @@
 #include <QByteArray>
 #include <memory>
 
+class ActivityLog;
 class StatusSocket;
 class TimeService;
 
 // Answers `quillet --status` from the time service: the request "text" with the status as text,
-// "json" with the same as JSON; any other request gets nothing. GUI thread only.
+// "json" with the same as JSON; any other request gets nothing. Its own failures go to the
+// activity log it is given. GUI thread only.
 class StatusServer {
 public:
-    explicit StatusServer(TimeService& service);
+    StatusServer(const TimeService& service, ActivityLog& log);
     ~StatusServer();
 
     // Listens on the status socket once the service listens, so that a second server that could
@@ -20,6 +22,7 @@ public:
 private:
     QByteArray answer(const QByteArray& request) const;
 
-    TimeService& m_service;
+    const TimeService& m_service;
+    ActivityLog& m_log;
     std::unique_ptr<StatusSocket> m_socket;
 };

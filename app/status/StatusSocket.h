@@ -1,5 +1,6 @@
 #pragma once
 
+#include "RuntimeError.h"
 #include "StatusConnection.h"
 
 #include <QObject>
@@ -7,6 +8,7 @@
 #include <QString>
 #include <QTimer>
 #include <memory>
+#include <optional>
 #include <sys/types.h>
 
 // A local stream socket (AF_UNIX) that answers one short request per connection, then closes:
@@ -23,14 +25,15 @@ public:
     ~StatusSocket() override;
 
     // Listens at the path, taking the place of a socket file that nobody answers at any more.
-    // Answers why it cannot, or an empty text.
-    QString listen(const QString& path);
+    // Answers why it cannot: the system's error number, a description naming the path, and
+    // the source "StatusSocket.listen"; nothing when it listens.
+    std::optional<ErrorRecord> listen(const QString& path);
     bool isListening() const { return m_descriptor >= 0; }
 
 private:
     void acceptClients();
     void accept(int client);
-    QString failure(int error) const;
+    ErrorRecord failure(int error, const QString& why) const;
 
     StatusAnswer m_answer;
     int m_descriptor = -1;

@@ -1,14 +1,13 @@
-#include "numbers.h"
+#include "ShowCounters.h"
 
 #include <QLabel>
 
-// The window's half of the counters module: the service keeps the counters without widgets.
 namespace numbers {
 
-void ShowCounters(const CounterLabels& labels) {
-    labels.lblConnections->setText(QString::number(TotalRequests));
-    labels.lblReceived->setText(QString::number(TotalBytesReceived));
-    labels.lblSent->setText(QString::number(TotalBytesSent));
+void ShowCounters(const CounterLabels& labels, const Counters& counters) {
+    labels.lblConnections->setText(QString::number(counters.requests));
+    labels.lblReceived->setText(QString::number(counters.bytesReceived));
+    labels.lblSent->setText(QString::number(counters.bytesSent));
 }
 
 } // namespace numbers

@@ -4,12 +4,12 @@
 #include "OpenDocument.h"
 #include "ProductIcon.h"
 #include "QuestionBox.h"
+#include "ShowCounters.h"
 #include "SystemTrayIcon.h"
 #include "Tutorial.h"
 #include "Twips.h"
 #include "frmAbout.h"
 #include "frmStations.h"
-#include "numbers.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -80,10 +80,9 @@ int stateNumber(Qt::WindowStates states) {
     return (states & Qt::WindowMaximized) ? 2 : 0;
 }
 
-// The text box shows one paragraph per line; the log itself keeps CR LF between lines.
-QString forDisplay(const QString& logText) {
-    QString shown = logText;
-    return shown.replace(kLineBreak, QStringLiteral("\n"));
+// The text box shows one paragraph per line of the log.
+QString forDisplay(const QStringList& lines) {
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -186,17 +185,15 @@ void frmMain::createTrayMenu() {
     addItem(mnuPopupMenu, "mnuMinExit", QStringLiteral("E&xit"), this, &frmMain::mnuMinExit_Click);
 }
 
-// ---- the service, as the window shows it ----
-
 // The log, the counters and the button's caption follow the service; the text box starts
 // with whatever the service logged before the window was made.
 void frmMain::observeService() {
-    txtOutput->setPlainText(forDisplay(m_service.logText()));
-    connect(&m_service, &TimeService::lineWritten, this, &frmMain::showLine);
-    connect(&m_service, &TimeService::logTrimmed, this,
-            [this] { txtOutput->setPlainText(forDisplay(m_service.logText())); });
-    connect(&m_service, &TimeService::countersChanged, this, [this] {
-        numbers::ShowCounters({lblConnections, lblReceived, lblSent});
+    const ActivityLog& log = m_service.log();
+    txtOutput->setPlainText(forDisplay(log.lines()));
+    connect(&log, &ActivityLog::lineWritten, this, &frmMain::showLine);
+    connect(&log, &ActivityLog::trimmed, this, [this, &log] { txtOutput->setPlainText(forDisplay(log.lines())); });
+    connect(&m_service, &TimeService::countersChanged, this, [this](const numbers::Counters& counters) {
+        numbers::ShowCounters({lblConnections, lblReceived, lblSent}, counters);
     });
     connect(&m_service, &TimeService::serviceChanged, this, &frmMain::showService);
 }
@@ -208,15 +205,14 @@ void frmMain::Form_Load() {
 
 void frmMain::showLine(const QString& line, bool firsttime) {
     txtOutput->moveCursor(QTextCursor::End);
-    txtOutput->insertPlainText(forDisplay(firsttime ? line : kLineBreak + line));
+    QString shown = firsttime ? line : QLatin1Char('\n') + line;
+    txtOutput->insertPlainText(shown.replace(kLineBreak, QStringLiteral("\n")));
     txtOutput->moveCursor(QTextCursor::End);
 }
 
 void frmMain::showService() {
     cmdPause->setText(m_service.isPaused() ? kRestartCaption : kPauseCaption);
 }
-
-// ---- the service controls ----
 
 // The caption follows the service's own state, so a restart that fails leaves "&Restart".
 void frmMain::cmdPause_Click() {
@@ -251,8 +247,6 @@ void frmMain::mnuStations_Click() {
 void frmMain::mnuExit_Click() {
     cmdExit_Click();
 }
-
-// ---- the window, the tray icon and the menus ----
 
 void frmMain::showEvent(QShowEvent* event) {
     if (!m_centred) {

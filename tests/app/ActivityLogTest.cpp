@@ -8,7 +8,7 @@ protected:
     // Fills the log with numbered lines up to `lines` - 1; the next request adds the last.
     void fillTo(int lines) {
         for (int n = static_cast<int>(logLines().size()) + 1; n < lines; ++n) {
-            service->writebox(QStringLiteral("L%1").arg(n), false);
+            service->log().writebox(QStringLiteral("L%1").arg(n), false);
         }
     }
 };
@@ -28,22 +28,22 @@ TEST_F(ActivityLogTest, ARequestTrimsALogOfMoreThanTwoHundredLinesToTheNewestHun
         if (firstKept > 4) {
             EXPECT_TRUE(lines.first().endsWith(QStringLiteral(" L%1").arg(firstKept))) << lines.first();
         }
-        EXPECT_FALSE(service->logText().startsWith("\r\n"));
+        EXPECT_FALSE(logText().startsWith("\r\n"));
     }
 }
 
 TEST_F(ActivityLogTest, TextWithItsOwnLineBreaksCountsAsSeveralLines) {
     load();
     fillTo(196);
-    service->writebox(QStringLiteral("a\r\nb\r\nc\r\nd"), false); // lines 196 to 199
-    service->writebox(QStringLiteral("L200"), false);
+    service->log().writebox(QStringLiteral("a\r\nb\r\nc\r\nd"), false); // lines 196 to 199
+    service->log().writebox(QStringLiteral("L200"), false);
     ASSERT_EQ(requestTime(), "202703010905"); // line 201
     EXPECT_EQ(logLines().size(), 100);
 }
 
 TEST_F(ActivityLogTest, AFirstLineWrittenLaterJoinsTheLastLine) {
     load();
-    service->writebox(QStringLiteral("again"), true);
+    service->log().writebox(QStringLiteral("again"), true);
     EXPECT_EQ(lastLogLine(),
               "[2027.03.01 09:05:07] Clock: synchronised, maximum error 2 ms[2027.03.01 09:05:07] again");
 }

@@ -38,7 +38,9 @@ protected:
     QString text(const char* name) const { return form->findChild<QLabel*>(QLatin1String(name))->text(); }
     QPushButton* button(const char* name) const { return form->findChild<QPushButton*>(QLatin1String(name)); }
     QTimer* timer() const { return service->findChild<QTimer*>(QStringLiteral("Timer1")); }
-    QStringList logLines() const { return service->logText().split(QStringLiteral("\r\n")); }
+    QStringList logLines() const { return service->log().lines(); }
+    // The log as one text, its lines joined by CR LF.
+    QString logText() const { return logLines().join(QStringLiteral("\r\n")); }
     QString lastLogLine() const { return logLines().last(); }
     bool logEndsWith(const QString& text) const { return lastLogLine().endsWith(text); }
 

@@ -126,12 +126,12 @@ TEST_F(StationsTest, TheStationsWindowListsThemAsTheyAskAndMarksTheSilentOne) {
     }
     askAt(3, 9, 11);
 
-    const QString logBefore = service->logText();
+    const QString logBefore = logText();
     form->findChild<QAction*>("mnuStations")->trigger();
     const auto* window = form->findChild<frmStations*>("frmStations");
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(service->logText(), logBefore);
+    EXPECT_EQ(logText(), logBefore);
     const QAbstractItemModel* grid = window->findChild<QTableView*>("grdStations")->model();
     const auto rowText = [grid](int row) {
         QStringList cells;
@@ -159,10 +159,10 @@ TEST_F(StationsTest, TheStationsWindowListsThemAsTheyAskAndMarksTheSilentOne) {
     window->findChild<QTableView*>("grdStations")->sortByColumn(StationsModel::Requests, Qt::DescendingOrder);
     EXPECT_EQ(rowText(0).first(), "127.0.0.2");
 
-    const QString logOpen = service->logText();
+    const QString logOpen = logText();
     form->findChild<frmStations*>("frmStations")->close();
     EXPECT_TRUE(waitUntil([this] { return form->findChild<frmStations*>() == nullptr; }));
-    EXPECT_EQ(service->logText(), logOpen);
+    EXPECT_EQ(logText(), logOpen);
     EXPECT_FALSE(service->isPaused());
 }
 

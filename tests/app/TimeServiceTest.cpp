@@ -17,15 +17,15 @@ TEST_F(TimeServiceTest, StartUpShowsTheAddressAndLogsFiveStampedLines) {
     load();
     EXPECT_EQ(text("lblIP"), "192.0.2.10");
     const QString port = QString::number(reserved.port());
-    EXPECT_EQ(service->logText(), "[2027.03.01 09:05:07] Local IP: 192.0.2.10\r\n"
-                                  "[2027.03.01 09:05:07] Bound\r\n"
-                                  "[2027.03.01 09:05:07] Port: " +
-                                      port +
-                                      "\r\n"
-                                      "[2027.03.01 09:05:07] Listening\r\n"
-                                      "[2027.03.01 09:05:07] Clock: synchronised, maximum error 2 ms");
+    EXPECT_EQ(logText(), "[2027.03.01 09:05:07] Local IP: 192.0.2.10\r\n"
+                         "[2027.03.01 09:05:07] Bound\r\n"
+                         "[2027.03.01 09:05:07] Port: " +
+                             port +
+                             "\r\n"
+                             "[2027.03.01 09:05:07] Listening\r\n"
+                             "[2027.03.01 09:05:07] Clock: synchronised, maximum error 2 ms");
     const auto* box = form->findChild<QPlainTextEdit*>(QStringLiteral("txtOutput"));
-    EXPECT_EQ(box->toPlainText(), QString(service->logText()).replace("\r\n", "\n"));
+    EXPECT_EQ(box->toPlainText(), logText().replace("\r\n", "\n"));
     EXPECT_EQ(box->textCursor().position(), box->toPlainText().size());
     EXPECT_FALSE(timer()->isActive()); // no tick before the first request
     EXPECT_EQ(timer()->interval(), 0);
@@ -181,7 +181,7 @@ TEST_F(TimeServiceTest, ARequestPastTheLargestCountIsAnsweredLoggedAndStillTrims
     load();
     numbers::TotalRequests = std::numeric_limits<std::int32_t>::max();
     for (int line = 0; line < 200; ++line) {
-        service->writebox(QStringLiteral("filler"), false);
+        service->log().writebox(QStringLiteral("filler"), false);
     }
     EXPECT_EQ(requestTime(), "202703010905");
     const QStringList lines = logLines();

@@ -210,8 +210,6 @@ TEST_F(HostileStationTest, AStationStreamingForFiveSecondsLeavesTheServerSmallAn
     }
 }
 
-// ---- moments that once broke the service, each made to happen on purpose ----
-
 using testing_support::loopbackHost;
 
 int linesWith(QuilletProcess& quillet, const QString& text) {

@@ -70,12 +70,12 @@ StatusSocket::~StatusSocket() {
     }
 }
 
-QString StatusSocket::listen(const QString& path) {
+std::optional<ErrorRecord> StatusSocket::listen(const QString& path) {
     gui_thread::assertOnGuiThread("StatusSocket::listen");
     m_path = QFile::encodeName(path);
     const std::optional<sockaddr_un> address = unixSocketAddress(m_path);
     if (!address) {
-        return path + QStringLiteral(": the path is too long for a local socket");
+        return failure(ENAMETOOLONG, QStringLiteral("the path is too long for a local socket"));
     }
     const int descriptor = localStreamSocket();
     const int probe = descriptor < 0 ? -1 : localStreamSocket();
@@ -84,24 +84,24 @@ QString StatusSocket::listen(const QString& path) {
         if (descriptor >= 0) {
             ::close(descriptor);
         }
-        return failure(error);
+        return failure(error, QString());
     }
     if (answersAt(probe, *address)) {
         ::close(descriptor);
-        return QStringLiteral("another server answers at ") + path;
+        return failure(EADDRINUSE, QStringLiteral("another server answers there"));
     }
     ::unlink(m_path.constData());
     struct stat file {};
     if (const int error = bindAndListen(descriptor, *address, file); error != 0) {
         ::close(descriptor);
-        return failure(error);
+        return failure(error, QString());
     }
     m_descriptor = descriptor;
     m_fileDevice = file.st_dev;
     m_fileInode = file.st_ino;
     m_notifier = std::make_unique<QSocketNotifier>(descriptor, QSocketNotifier::Read);
     connect(m_notifier.get(), &QSocketNotifier::activated, this, &StatusSocket::acceptClients);
-    return QString();
+    return std::nullopt;
 }
 
 void StatusSocket::acceptClients() {
@@ -130,7 +130,9 @@ void StatusSocket::accept(int client) {
     connect(connection, &StatusConnection::finished, this, [this] { --m_clients; });
 }
 
-QString StatusSocket::failure(int error) const {
-    return QFile::decodeName(m_path) + QStringLiteral(": ") +
-           QString::fromStdString(std::generic_category().message(error));
+// The description names the path, then why: the given words, or the system's for the number.
+ErrorRecord StatusSocket::failure(int error, const QString& why) const {
+    const QString reason = why.isEmpty() ? QString::fromStdString(std::generic_category().message(error)) : why;
+    return ErrorRecord{error, (QFile::decodeName(m_path) + QStringLiteral(": ") + reason).toStdString(),
+                       "StatusSocket.listen"};
 }
