@@ -31,6 +31,17 @@ template <typename Operation> void withSource(const char* source, Operation&& op
     }
 }
 
+// Runs a step whose failure must not hide an error already in hand: answers the failure
+// instead of raising it.
+template <typename Step> std::optional<ErrorRecord> failureIn(Step&& step) {
+    try {
+        step();
+    } catch (const RuntimeError& error) {
+        return error.record();
+    }
+    return std::nullopt;
+}
+
 std::int32_t portFromNetwork(std::uint16_t networkPort) {
     return MSocketSupport::IntegerToUnsigned(static_cast<std::int16_t>(winsock::networkToHost16(networkPort)));
 }
@@ -451,8 +462,12 @@ void CSocket::PostSocketEvent(std::int32_t event, std::int32_t errorCode) {
     tellingTheOwner("CSocket.PostSocketEvent", [&] {
         if (errorCode > 0) {
             m_state = SocketState::Error;
-            DestroySocket();
-            tellOwner(errorCode, "");
+            // The notification's own error comes first; a clean-up that fails too is told after it.
+            const std::optional<ErrorRecord> cleanUpFailure = failureIn([&] { DestroySocket(); });
+            tellOwner(errorCode, "CSocket.PostSocketEvent");
+            if (cleanUpFailure) {
+                tellOwner(*cleanUpFailure);
+            }
             return;
         }
         switch (event) {
@@ -489,24 +504,25 @@ void CSocket::onWrite() {
     }
 }
 
-// The -1 of a failed accept is no connection; Accept(-1) raises why. A connection the owner
-// does not take while it hears of it is closed at once.
+// The -1 of a failed accept is no connection; Accept(-1) raises why, while the owner hears of
+// it and only then. A connection the owner does not take while it hears of it is closed at once.
 void CSocket::onAccept() {
     winsock::SocketAddressIn peer;
     const winsock::Result accepted = winsock::accept(m_socketHandle, &peer);
-    m_acceptFailure.reset();
+    const winsock::Socket requestID = accepted.failed() ? winsock::kInvalidSocket : accepted.value;
     if (accepted.failed()) {
         m_acceptFailure = networkError(accepted.error, "CSocket.Accept");
     }
-    const winsock::Socket requestID = accepted.failed() ? winsock::kInvalidSocket : accepted.value;
     try {
         if (m_listener) {
             m_listener->OnConnectionRequest(requestID);
         }
     } catch (...) {
+        m_acceptFailure.reset();
         dropUntaken(requestID);
         throw;
     }
+    m_acceptFailure.reset();
     dropUntaken(requestID);
 }
 
@@ -560,7 +576,7 @@ void CSocket::PostGetHostEvent(std::int32_t requestID, std::int32_t hostAddress,
     tellingTheOwner("CSocket.PostGetHostEvent", [&] {
         if (errorCode > 0) {
             m_state = SocketState::Error;
-            tellOwner(errorCode, "");
+            tellOwner(errorCode, "CSocket.PostGetHostEvent");
             return;
         }
         if (requestID == 0 || requestID != m_lngResolveRequest) {

@@ -154,5 +154,5 @@ private:
     bool m_blnSendCompletePending = false;
     bool m_blnBroadcast = false;
     bool m_readsHeld = false;                   // a read notification found the receive buffer full
-    std::optional<ErrorRecord> m_acceptFailure; // why the last accept notification offered no connection
+    std::optional<ErrorRecord> m_acceptFailure; // why the accept the owner is hearing of failed
 };

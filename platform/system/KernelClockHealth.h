@@ -18,7 +18,7 @@ public:
     void setStepHandler(StepHandler handler) override;
 
 private:
-    void arm();
+    bool arm();
     void onTimerEvent();
 
     int m_timer = -1;

@@ -76,7 +76,7 @@ TEST_F(ConnectTest, ANameIsLookedUpFirstAndGivesTheRemoteNameAndAddress) {
 TEST_F(ConnectTest, AFailedLookUpRaisesOnErrorAndKeepsTheSocket) {
     socket->Connect(kUnresolvableName, listener.port());
     EXPECT_EQ(socket->State(), SocketState::ResolvingHost);
-    expectOneError(11001, "Host not found.", "");
+    expectOneError(11001, "Host not found.", "CSocket.PostGetHostEvent");
     EXPECT_EQ(socket->State(), SocketState::Error);
     EXPECT_NE(socket->SocketHandle(), winsock::kInvalidSocket);
 }
@@ -93,7 +93,7 @@ TEST_F(ConnectTest, AConnectThatFailsAfterTheLookUpLeavesTheHostResolved) {
 TEST_F(ConnectTest, ARefusedConnectionRaisesOnErrorAndReleasesTheSocket) {
     ReservedPort refusing;
     socket->Connect("127.0.0.1", refusing.port());
-    expectOneError(10061, "Connection refused.", "");
+    expectOneError(10061, "Connection refused.", "CSocket.PostSocketEvent");
     EXPECT_EQ(socket->State(), SocketState::Error);
     EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
 }

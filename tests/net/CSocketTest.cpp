@@ -128,6 +128,20 @@ TEST_F(ConnectedPairTest, AnErrorNotificationWithTheTopBitSetIsNeverANegativeNum
     EXPECT_EQ(connection->SocketHandle(), winsock::kInvalidSocket);
 }
 
+// A reset whose clean-up fails as well: the owner hears the reset first, then the failed close.
+TEST_F(ConnectedPairTest, AnErrorNotificationKeepsItsOwnErrorWhenTheCleanUpFails) {
+    const winsock::Socket handle = connection->SocketHandle();
+    ASSERT_FALSE(winsock::closeSocket(handle).failed()); // the clean-up's close finds no socket
+    const auto lParam = static_cast<win::LParam>((winsock::kWsaEConnectionReset << 16) | winsock::kFdRead);
+    win::postMessage(MSocketSupport::MessageWindow(), MSocketSupport::WinsockMessage(),
+                     static_cast<win::WParam>(handle), lParam);
+    ASSERT_TRUE(waitUntil([&] { return events.count("Error") == 2; }));
+    EXPECT_EQ(events.errors[0].number, winsock::kWsaEConnectionReset);
+    EXPECT_EQ(events.errors[0].source, "CSocket.PostSocketEvent");
+    EXPECT_EQ(events.errors[1].number, winsock::kWsaENotSocket);
+    EXPECT_EQ(connection->State(), SocketState::Error);
+}
+
 TEST(CSocketTest, AFreshObjectCannotSend) {
     auto socket = CSocket::create();
     RecordingListener events;

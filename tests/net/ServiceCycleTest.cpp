@@ -89,7 +89,7 @@ TEST_F(ServiceCycleTest, AStationThatResetsLeavesTheObjectInErrorWithItsSocketRe
     EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
     EXPECT_EQ(listener.errors[0].number, 10054);
     EXPECT_EQ(listener.errors[0].description, "Connection reset by peer.");
-    EXPECT_EQ(listener.errors[0].source, "");
+    EXPECT_EQ(listener.errors[0].source, "CSocket.PostSocketEvent");
 
     socket->CloseSocket();
     socket->Listen(); // the object is used again as it is

@@ -28,10 +28,13 @@ std::chrono::nanoseconds wallOffset() {
 
 KernelClockHealth::KernelClockHealth() {
     m_timer = ::timerfd_create(CLOCK_REALTIME, TFD_NONBLOCK | TFD_CLOEXEC);
+    if (m_timer >= 0 && !arm()) {
+        ::close(m_timer);
+        m_timer = -1;
+    }
     if (m_timer < 0) {
         return; // no steps are reported; the state is still read
     }
-    arm();
     m_notifier = std::make_unique<QSocketNotifier>(m_timer, QSocketNotifier::Read);
     QObject::connect(m_notifier.get(), &QSocketNotifier::activated, m_notifier.get(), [this] { onTimerEvent(); });
 }
@@ -61,13 +64,17 @@ void KernelClockHealth::setStepHandler(StepHandler handler) {
     m_onStep = std::move(handler);
 }
 
-// Armed first, then the offset taken: a step between the two is still caught.
-void KernelClockHealth::arm() {
+// Armed first, then the offset taken: a step between the two is still caught. A timer that
+// cannot be armed would never wake again, so the caller stops watching instead.
+bool KernelClockHealth::arm() {
     itimerspec deadline{};
     ::clock_gettime(CLOCK_REALTIME, &deadline.it_value);
     deadline.it_value.tv_sec += kArmAheadSeconds;
-    ::timerfd_settime(m_timer, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &deadline, nullptr);
+    if (::timerfd_settime(m_timer, TFD_TIMER_ABSTIME | TFD_TIMER_CANCEL_ON_SET, &deadline, nullptr) != 0) {
+        return false;
+    }
     m_wallOffset = wallOffset();
+    return true;
 }
 
 // A read fails with ECANCELED after a step; an expiry means the clock went past the far
@@ -79,7 +86,9 @@ void KernelClockHealth::onTimerEvent() {
         return;
     }
     const std::chrono::nanoseconds before = m_wallOffset;
-    arm();
+    if (!arm()) {
+        m_notifier->setEnabled(false); // this step is still reported; later ones cannot be
+    }
     if (m_onStep) {
         m_onStep(std::chrono::duration_cast<std::chrono::milliseconds>(m_wallOffset - before));
     }

@@ -443,8 +443,11 @@ Result asyncSelect(Socket socket, win::WindowHandle window, win::MessageId messa
     if (events != 0 && !win::isWindow(window)) {
         return fail(kWsaEInvalid);
     }
+    // A socket left blocking would stall the event loop on its first read or accept.
     const int flags = ::fcntl(entry->descriptor(), F_GETFL);
-    ::fcntl(entry->descriptor(), F_SETFL, flags | O_NONBLOCK);
+    if (flags < 0 || ::fcntl(entry->descriptor(), F_SETFL, flags | O_NONBLOCK) != 0) {
+        return failFromErrno();
+    }
     entry->select(window, message, events);
     return succeed();
 }
