@@ -5,7 +5,6 @@
 
 using testing_support::LoopbackPeer;
 using testing_support::RivalListener;
-using testing_support::spinFor;
 using testing_support::waitUntil;
 using namespace std::chrono_literals;
 

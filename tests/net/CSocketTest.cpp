@@ -7,12 +7,13 @@
 #include "support/LoopbackPeer.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 using testing_support::boundPort;
 using testing_support::failureOf;
 using testing_support::LoopbackPeer;
 using testing_support::PortHolder;
-using testing_support::spinFor;
+using testing_support::processPendingEvents;
 using testing_support::waitUntil;
 using namespace std::chrono_literals;
 
@@ -142,6 +143,38 @@ TEST_F(ConnectedPairTest, AnErrorNotificationKeepsItsOwnErrorWhenTheCleanUpFails
     EXPECT_EQ(connection->State(), SocketState::Error);
 }
 
+// The reply goes out whole even when its count would pass the largest total, which stays put.
+TEST_F(ConnectedPairTest, PastTheLargestSentTotalTheBytesStillGoOutAndTheTotalStays) {
+    constexpr std::int32_t nearTheTop = std::numeric_limits<std::int32_t>::max() - 8;
+    connection->m_lngTotalBytesSent = nearTheTop;
+    const RuntimeError error = failureOf([&] { connection->SendData(std::string("202703010905")); });
+    EXPECT_EQ(error.number(), kOverflowError);
+    EXPECT_EQ(error.source(), "CSocket.SendData");
+    ASSERT_TRUE(station->waitForBytes(12));
+    EXPECT_EQ(station->received(), "202703010905");
+    EXPECT_EQ(connection->m_lngTotalBytesSent, nearTheTop);
+}
+
+// The address comes from the accept itself: a station gone before the owner asks is still named.
+TEST(CSocketTest, AcceptNamesAStationThatResetBeforeItWasTaken) {
+    auto server = CSocket::create();
+    auto connection = CSocket::create();
+    RecordingListener serverEvents;
+    std::unique_ptr<LoopbackPeer> station;
+    std::string named;
+    serverEvents.onConnectionRequest = [&](std::int32_t requestID) {
+        station->reset();
+        connection->Accept(requestID);
+        named = connection->RemoteHostIP();
+    };
+    server->setListener(&serverEvents);
+    server->Listen();
+    station = LoopbackPeer::connectTo(boundPort(*server), testing_support::loopbackHost(9));
+    ASSERT_NE(station, nullptr);
+    ASSERT_TRUE(waitUntil([&] { return serverEvents.count("ConnectionRequest") == 1; }));
+    EXPECT_EQ(named, "127.0.0.9");
+}
+
 TEST(CSocketTest, AFreshObjectCannotSend) {
     auto socket = CSocket::create();
     RecordingListener events;
@@ -150,7 +183,7 @@ TEST(CSocketTest, AFreshObjectCannotSend) {
     EXPECT_EQ(error.number(), 40006);
     EXPECT_EQ(error.description(), "Wrong protocol or connection state for the requested transaction or request.");
     EXPECT_EQ(error.source(), "CSocket.SendData");
-    spinFor(20ms);
+    processPendingEvents();
     EXPECT_TRUE(events.events.empty());
 }
 
@@ -184,7 +217,7 @@ TEST(CSocketTest, ClosingAListenerReleasesItAtOnceWithoutAnEvent) {
     EXPECT_EQ(socket->SocketHandle(), winsock::kInvalidSocket);
     socket->CloseSocket();
     EXPECT_EQ(socket->State(), SocketState::Closed);
-    spinFor(20ms);
+    processPendingEvents();
     EXPECT_TRUE(events.events.empty());
 }
 

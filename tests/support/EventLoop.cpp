@@ -28,8 +28,14 @@ bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds
     return spin(condition, deadline);
 }
 
-void spinFor(std::chrono::milliseconds duration) {
-    spin([] { return false; }, duration);
+void processPendingEvents() {
+    constexpr int kRounds = 4; // a notification, the message it posts, and what that one posts
+    for (int round = 0; round < kRounds; ++round) {
+        bool reached = false;
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [&reached] { reached = true; }, Qt::QueuedConnection);
+        spin([&reached] { return reached; }, 5s);
+    }
 }
 
 } // namespace testing_support

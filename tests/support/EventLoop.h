@@ -12,8 +12,9 @@ using namespace std::chrono_literals;
 // waking at least every few milliseconds to test the condition again.
 bool waitUntil(const std::function<bool()>& condition, std::chrono::milliseconds deadline = 5s);
 
-// Spins the event loop for the given time, for tests that must show that
-// something does NOT happen within a window.
-void spinFor(std::chrono::milliseconds duration);
+// Delivers what is already due, for tests that show that something does NOT happen: posts a
+// marker behind the queue and spins until it has run, a few rounds over, so that notifications
+// the kernel has already signalled, and what they post in turn, have all been handled.
+void processPendingEvents();
 
 } // namespace testing_support

@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-using testing_support::spinFor;
+using testing_support::processPendingEvents;
 using testing_support::waitUntil;
 using namespace std::chrono_literals;
 
@@ -79,7 +79,7 @@ TEST_F(MessageWindowsTest, AMessageForAWindowDestroyedBeforeDeliveryIsDropped) {
     EXPECT_FALSE(win::postMessage(gone, 0xC100, 2, 2));
     win::postMessage(next, 0xC100, 3, 3);
     ASSERT_TRUE(waitUntil([] { return !g_deliveries.empty(); }));
-    spinFor(20ms);
+    processPendingEvents();
     ASSERT_EQ(g_deliveries.size(), 1u);
     EXPECT_EQ(g_deliveries[0].window, next);
     win::destroyWindow(next);
@@ -93,7 +93,7 @@ TEST_F(MessageWindowsTest, AProcedureMayDestroyItsWindowAndCreateAnotherWhileItR
     ASSERT_TRUE(waitUntil([] { return g_replacement != 0; }));
     win::postMessage(g_replacement, 0xC100, 3, 0);
     ASSERT_TRUE(waitUntil([] { return g_deliveries.size() == 2; }));
-    spinFor(20ms);
+    processPendingEvents();
     ASSERT_EQ(g_deliveries.size(), 2u);
     EXPECT_EQ(g_deliveries[1].window, g_replacement);
     EXPECT_EQ(g_deliveries[1].wParam, 3u);

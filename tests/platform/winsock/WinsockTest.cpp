@@ -8,7 +8,7 @@
 #include <vector>
 
 using testing_support::LoopbackPeer;
-using testing_support::spinFor;
+using testing_support::processPendingEvents;
 using testing_support::waitUntil;
 using namespace std::chrono_literals;
 
@@ -107,7 +107,7 @@ TEST_F(WinsockTest, AcceptIsReportedOnceUntilTheNextAccept) {
     auto first = LoopbackPeer::connectTo(port);
     auto second = LoopbackPeer::connectTo(port);
     ASSERT_TRUE(waitUntil([&] { return count(listener, winsock::kFdAccept) == 1; }));
-    spinFor(30ms);
+    processPendingEvents();
     EXPECT_EQ(count(listener, winsock::kFdAccept), 1);
     opened.push_back(winsock::accept(listener, nullptr));
     ASSERT_TRUE(waitUntil([&] { return count(listener, winsock::kFdAccept) == 2; }));
@@ -120,7 +120,7 @@ TEST_F(WinsockTest, AnAcceptedSocketIsWritableOnceAndReadableOnceUntilTheNextRec
     station->send("a");
     ASSERT_TRUE(waitUntil([&] { return count(accepted, winsock::kFdRead) == 1; }));
     station->send("b");
-    spinFor(30ms);
+    processPendingEvents();
     EXPECT_EQ(count(accepted, winsock::kFdRead), 1);
     char buffer[1];
     EXPECT_EQ(winsock::recv(accepted, buffer, 1, 0), 1);
@@ -136,7 +136,7 @@ TEST_F(WinsockTest, APeersGracefulCloseIsReportedOnceWithNoError) {
     EXPECT_EQ(find(accepted, winsock::kFdClose)->error, 0);
     char buffer[16];
     EXPECT_EQ(winsock::recv(accepted, buffer, sizeof(buffer), 0), 0);
-    spinFor(30ms);
+    processPendingEvents();
     EXPECT_EQ(count(accepted, winsock::kFdClose), 1);
     EXPECT_EQ(count(accepted, winsock::kFdRead), 0);
 }
@@ -187,7 +187,7 @@ TEST_F(WinsockTest, ASecondConnectIsRefusedWhileTheFirstIsUnderWayAndOnceItHasSu
     EXPECT_EQ(winsock::connect(client, loopback(port)).error, winsock::kWsaEAlready);
     ASSERT_TRUE(waitUntil([&] { return count(client, winsock::kFdWrite) == 1; }));
     EXPECT_EQ(winsock::connect(client, loopback(port)).error, winsock::kWsaEIsConnected);
-    spinFor(30ms);
+    processPendingEvents();
     ASSERT_EQ(count(client, winsock::kFdConnect), 1);
     EXPECT_EQ(find(client, winsock::kFdConnect)->error, 0);
 }
@@ -202,7 +202,7 @@ TEST_F(WinsockTest, ARefusedConnectIsReportedWithConnectionRefused) {
     EXPECT_EQ(winsock::connect(client, address).error, winsock::kWsaEWouldBlock);
     ASSERT_TRUE(waitUntil([&] { return count(client, winsock::kFdConnect) == 1; }));
     EXPECT_EQ(find(client, winsock::kFdConnect)->error, 10061);
-    spinFor(30ms);
+    processPendingEvents();
     EXPECT_EQ(count(client, winsock::kFdWrite), 0);
 }
 
@@ -213,7 +213,7 @@ TEST_F(WinsockTest, WriteIsReportedAgainOnlyAfterASendThatCouldNotTakeEverything
     const std::string chunk(1 << 20, 'x');
     while (winsock::send(accepted, chunk.data(), static_cast<int>(chunk.size()), 0) == static_cast<int>(chunk.size())) {
     }
-    spinFor(20ms);
+    processPendingEvents();
     EXPECT_EQ(count(accepted, winsock::kFdWrite), 1);
     ASSERT_TRUE(waitUntil([&] {
         station->pump();
@@ -243,7 +243,7 @@ TEST_F(WinsockTest, SelectingWithNothingStopsEveryNotification) {
     g_notifications.clear();
     station->send("data");
     station->close();
-    spinFor(50ms);
+    processPendingEvents();
     EXPECT_TRUE(g_notifications.empty());
 }
 
