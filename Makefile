@@ -52,8 +52,8 @@ fuzz: deps
 # with no network. The build's copy of the tutorial then takes the new picture of the window.
 screenshot: build
 	scripts/install-deps scripts/screenshot-packages
-	scripts/about-screenshot $(BUILD_DIR)/tools/about_screenshot
-	scripts/stations-screenshot $(BUILD_DIR)/tools/stations_screenshot
+	scripts/widget-screenshot $(BUILD_DIR)/tools/about_screenshot about
+	scripts/widget-screenshot $(BUILD_DIR)/tools/stations_screenshot stations
 	tests/e2e/private-network tests/desktop/desktop-tray-test.sh \
 		$(BUILD_DIR)/quillet $(BUILD_DIR)/tests/desktop/grab_window docs/screenshot.png
 	tests/e2e/private-network scripts/tutorial-screenshot docs/tutorial.html docs/tutorial.png

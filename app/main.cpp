@@ -28,16 +28,24 @@ bool displayNamed() {
            !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
 }
 
-// Warnings go to standard error; with a display they are also shown in a box.
-void installWarningBox() {
-    if (!hasDisplay()) {
-        return;
+// Warnings go to standard error and to the activity log, and are shown in a box; the handler is
+// the service's for as long as the service lives.
+class WarningBoxes {
+public:
+    explicit WarningBoxes(ActivityLog& log) {
+        m_replaced = setWarningBoxHandler([&log](const std::string& title, const std::string& text) {
+            std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
+            log.writebox(QString::fromStdString(title + ": " + text), log.isEmpty());
+            QMessageBox::warning(nullptr, QString::fromStdString(title), QString::fromStdString(text));
+        });
     }
-    setWarningBoxHandler([](const std::string& title, const std::string& text) {
-        std::fprintf(stderr, "%s: %s\n", title.c_str(), text.c_str());
-        QMessageBox::warning(nullptr, QString::fromStdString(title), QString::fromStdString(text));
-    });
-}
+    ~WarningBoxes() { setWarningBoxHandler(std::move(m_replaced)); }
+    WarningBoxes(const WarningBoxes&) = delete;
+    WarningBoxes& operator=(const WarningBoxes&) = delete;
+
+private:
+    WarningBoxHandler m_replaced;
+};
 
 // A termination signal came during the start-up's address look-up; nothing listens yet.
 struct StartUpInterrupted {};
@@ -172,10 +180,10 @@ int runWithWindow(int argc, char* argv[]) {
     QApplication::setWindowIcon(productIcon());
     installFontSubstitutes();
     TerminationSignals termination;
-    installWarningBox();
     int status = 0;
     {
         Server server(serviceSetup());
+        const WarningBoxes warnings(server.service.log());
         frmMain form(server.service);
         leaveOnTermination(termination, [&form] { form.cmdExit_Click(); });
         status = server.run([](const RuntimeError& error) { reportError(error); },
