@@ -1,0 +1,24 @@
+# The program folder of the Windows build: `cmake --install <build> --prefix <folder>` puts
+# Quillet.exe there with every DLL it loads beside it, Qt's plugins in their folders and the
+# tutorial in doc/, so the folder runs as it stands, copied anywhere.
+install(TARGETS quillet RUNTIME DESTINATION .)
+install(FILES ${QUILLET_TUTORIAL_FILES} DESTINATION doc)
+
+# Qt's DLLs and plugins, from the prefix the Qt packages were found in.
+get_filename_component(QUILLET_QT_PREFIX "${Qt6_DIR}/../../.." ABSOLUTE)
+foreach(module Core Gui Widgets Network)
+    install(FILES ${QUILLET_QT_PREFIX}/bin/Qt6${module}.dll DESTINATION .)
+endforeach()
+install(FILES ${QUILLET_QT_PREFIX}/plugins/platforms/qwindows.dll DESTINATION platforms)
+install(DIRECTORY ${QUILLET_QT_PREFIX}/plugins/styles ${QUILLET_QT_PREFIX}/plugins/tls DESTINATION .
+    FILES_MATCHING PATTERN "*.dll")
+
+# The compiler's runtime, as the compiler itself finds it.
+foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
+        OUTPUT_VARIABLE runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE)
+    if(NOT IS_ABSOLUTE "${runtime_path}" OR NOT EXISTS "${runtime_path}")
+        message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not find ${runtime}")
+    endif()
+    install(FILES ${runtime_path} DESTINATION .)
+endforeach()
