@@ -80,7 +80,8 @@ bench: deps
 
 # The Windows program, cross-built with mingw-w64 against a Qt cross-built once and cached
 # (scripts/build-qt-windows), then its folder $(WINDOWS_DIR)/Quillet: Quillet.exe with every DLL
-# and plugin it loads beside it, ready to copy to a Windows computer.
+# and plugin it loads beside it, ready to copy to a Windows computer, and its installer
+# $(WINDOWS_DIR)/quillet-<version>-setup.exe (NSIS).
 windows:
 	scripts/install-deps scripts/windows-packages
 	qt=$$(scripts/build-qt-windows | tail -n 1) && \
@@ -88,8 +89,7 @@ windows:
 			-DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
 			-DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
 	cmake --build $(WINDOWS_DIR) -j$(JOBS)
-	rm -rf $(WINDOWS_DIR)/Quillet
-	cmake --install $(WINDOWS_DIR) --prefix $(WINDOWS_DIR)/Quillet
+	cmake --build $(WINDOWS_DIR) --target windows_installer
 
 clean:
 	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)

@@ -22,3 +22,18 @@ foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
     endif()
     install(FILES ${runtime_path} DESTINATION .)
 endforeach()
+
+# The installer of that folder, build-windows/quillet-<version>-setup.exe, once the folder is
+# installed: cmake --build <build> --target windows_installer (make windows runs it).
+find_program(QUILLET_MAKENSIS makensis)
+if(QUILLET_MAKENSIS)
+    set(QUILLET_PROGRAM_FOLDER ${CMAKE_BINARY_DIR}/Quillet)
+    set(QUILLET_INSTALLER ${CMAKE_BINARY_DIR}/quillet-${PROJECT_VERSION}-setup.exe)
+    add_custom_target(windows_installer
+        COMMAND ${CMAKE_COMMAND} -E rm -rf ${QUILLET_PROGRAM_FOLDER}
+        COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${QUILLET_PROGRAM_FOLDER}
+        COMMAND ${QUILLET_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DPROGRAM_DIR=${QUILLET_PROGRAM_FOLDER}
+            -DOUTFILE=${QUILLET_INSTALLER} ${CMAKE_SOURCE_DIR}/packaging/windows/quillet.nsi
+        DEPENDS quillet
+        VERBATIM)
+endif()

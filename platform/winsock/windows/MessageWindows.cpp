@@ -80,13 +80,18 @@ bool isWindow(WindowHandle window) {
     return windows().count(window) == 1 && IsWindow(toNative(window)) != FALSE;
 }
 
+// Read straight from the window: asking it (GetWindowTextA) would go through its procedure.
 std::string windowName(WindowHandle window) {
     if (!isWindow(window)) {
         return {};
     }
-    char name[256] = {};
-    const int length = GetWindowTextA(toNative(window), name, sizeof(name));
-    return std::string(name, static_cast<std::size_t>(length > 0 ? length : 0));
+    wchar_t name[256] = {};
+    const int length = InternalGetWindowText(toNative(window), name, sizeof(name) / sizeof(name[0]));
+    std::string text;
+    for (int index = 0; index < length; ++index) {
+        text += static_cast<char>(name[index]); // the names given here are ASCII
+    }
+    return text;
 }
 
 WindowProc setWindowProc(WindowHandle window, WindowProc procedure) {
