@@ -13,15 +13,8 @@ install(FILES ${QUILLET_QT_PREFIX}/plugins/platforms/qwindows.dll DESTINATION pl
 install(DIRECTORY ${QUILLET_QT_PREFIX}/plugins/styles ${QUILLET_QT_PREFIX}/plugins/tls DESTINATION .
     FILES_MATCHING PATTERN "*.dll")
 
-# The compiler's runtime, as the compiler itself finds it.
-foreach(runtime libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
-    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${runtime}
-        OUTPUT_VARIABLE runtime_path OUTPUT_STRIP_TRAILING_WHITESPACE)
-    if(NOT IS_ABSOLUTE "${runtime_path}" OR NOT EXISTS "${runtime_path}")
-        message(FATAL_ERROR "${CMAKE_CXX_COMPILER} does not find ${runtime}")
-    endif()
-    install(FILES ${runtime_path} DESTINATION .)
-endforeach()
+# The compiler's runtime (cmake/WindowsRuntime.cmake).
+install(FILES ${QUILLET_WINDOWS_RUNTIME_DLLS} DESTINATION .)
 
 # The installer of that folder, build-windows/quillet-<version>-setup.exe, once the folder is
 # installed: cmake --build <build> --target windows_installer (make windows runs it).
