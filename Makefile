@@ -1,11 +1,12 @@
 BUILD_DIR := build
 ASAN_DIR := build-asan
 FUZZ_DIR := build-fuzz
+WINDOWS_DIR := build-windows
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 # Every build tree is configured by this one line; each target adds its own options.
 CONFIGURE = cmake -S . -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUILLET_WERROR=ON
 
-.PHONY: all deps build run test test-asan test-service format-check fuzz screenshot package bench clean
+.PHONY: all deps build run test test-asan test-service format-check fuzz screenshot package bench windows clean
 
 all: build
 
@@ -77,5 +78,18 @@ bench: deps
 	cmake --build $(BUILD_DIR) -j$(JOBS) --target quillet_bench
 	tests/e2e/private-network offline $(BUILD_DIR)/bench/quillet_bench --rounds $(BENCH_ROUNDS)
 
+# The Windows program, cross-built with mingw-w64 against a Qt cross-built once and cached
+# (scripts/build-qt-windows), then its folder $(WINDOWS_DIR)/Quillet: Quillet.exe with every DLL
+# and plugin it loads beside it, ready to copy to a Windows computer, and its installer
+# $(WINDOWS_DIR)/quillet-<version>-setup.exe (NSIS).
+windows:
+	scripts/install-deps scripts/windows-packages
+	qt=$$(scripts/build-qt-windows | tail -n 1) && \
+		$(CONFIGURE) -B $(WINDOWS_DIR) -DQUILLET_TESTS=OFF \
+			-DCMAKE_TOOLCHAIN_FILE=$$qt/lib/cmake/Qt6/qt.toolchain.cmake \
+			-DQT_CHAINLOAD_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake
+	cmake --build $(WINDOWS_DIR) -j$(JOBS)
+	cmake --build $(WINDOWS_DIR) --target windows_installer
+
 clean:
-	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR)
+	rm -rf $(BUILD_DIR) $(ASAN_DIR) $(FUZZ_DIR) $(WINDOWS_DIR)

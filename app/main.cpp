@@ -1,5 +1,6 @@
 #include "ClockWatch.h"
 #include "CommandLine.h"
+#include "DisplayPresence.h"
 #include "ErrorReport.h"
 #include "FontSubstitutes.h"
 #include "Module2.h"
@@ -20,13 +21,6 @@
 #include <functional>
 
 namespace {
-
-// Started from SSH or at boot there is no display: the service then runs without any window.
-// A platform named in QT_QPA_PLATFORM always gets the window.
-bool displayNamed() {
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-}
 
 // Warnings go to standard error and to the activity log, and are shown in a box; the handler is
 // the service's for as long as the service lives.

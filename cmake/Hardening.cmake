@@ -4,6 +4,12 @@
 if(QUILLET_SANITIZE OR QUILLET_FUZZ)
     return()
 endif()
+# A Windows program gets the loader's own protections: address randomisation, also above 4 GB,
+# and no execution from data pages.
+if(WIN32)
+    add_link_options(-Wl,--dynamicbase -Wl,--high-entropy-va -Wl,--nxcompat)
+    return()
+endif()
 include(CheckPIESupported)
 check_pie_supported()
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
