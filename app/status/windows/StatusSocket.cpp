@@ -14,6 +14,8 @@ namespace {
 // Closing the server's end of a pipe throws away what the client has not read yet, so the answer
 // ends with a NUL and the client closes once it has read that far.
 const QByteArray kAnswerEnd(1, '\0');
+constexpr int kProbeMilliseconds = 200;
+constexpr int kErrorAlreadyExists = 183; // ERROR_ALREADY_EXISTS
 
 // Serves one client as StatusConnection does: one request of at most kMaxRequest bytes ended by
 // a line feed, then the answer; the client's leaving or kDeadline ends it. The client's socket owns
@@ -56,6 +58,16 @@ void serveClient(QLocalSocket* client, const StatusAnswer& answerFor, const std:
     readRequest();
 }
 
+// Windows lets a second server make another instance of the same pipe, so a server that answers
+// there already is asked first, as the Linux socket does.
+bool answersAt(const QString& path) {
+    QLocalSocket probe;
+    probe.connectToServer(path);
+    const bool answers = probe.waitForConnected(kProbeMilliseconds);
+    probe.abort();
+    return answers;
+}
+
 } // namespace
 
 StatusSocket::StatusSocket(StatusAnswer answer, QObject* parent) : QObject(parent), m_answer(std::move(answer)) {}
@@ -66,6 +78,10 @@ StatusSocket::~StatusSocket() {
 }
 
 std::optional<ErrorRecord> StatusSocket::listen(const QString& path) {
+    if (answersAt(path)) {
+        return ErrorRecord{kErrorAlreadyExists, (path + QStringLiteral(": another server answers there")).toStdString(),
+                           "StatusSocket.listen"};
+    }
     auto* server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server->listen(path)) {
