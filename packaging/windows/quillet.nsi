@@ -54,7 +54,9 @@ Function un.onInit
     SetRegView 64
 FunctionEnd
 
+; The Start menu entry is every user's, as the program is.
 Section "Install"
+    SetShellVarContext all
     SetOutPath "$INSTDIR"
     File /r "${PROGRAM_DIR}\*.*"
     WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -71,6 +73,7 @@ SectionEnd
 
 ; The folder holds only what the installer put there, so it goes whole.
 Section "Uninstall"
+    SetShellVarContext all
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     RMDir /r "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
