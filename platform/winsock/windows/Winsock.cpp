@@ -171,24 +171,27 @@ Result recvFrom(Socket socket, char* buffer, int length, int flags, SocketAddres
     return received;
 }
 
-Result getSockName(Socket socket, SocketAddressIn& address) {
+namespace {
+
+// getsockname and getpeername: the address of one end, filled only when the call succeeds.
+template <typename NameCall> Result endName(Socket socket, SocketAddressIn& address, NameCall call) {
     sockaddr_in native{};
     int length = sizeof(native);
-    const Result named = answer(::getsockname(toNative(socket), asGeneric(native), &length));
+    const Result named = answer(call(toNative(socket), asGeneric(native), &length));
     if (!named.failed()) {
         address = fromNative(native);
     }
     return named;
 }
 
+} // namespace
+
+Result getSockName(Socket socket, SocketAddressIn& address) {
+    return endName(socket, address, ::getsockname);
+}
+
 Result getPeerName(Socket socket, SocketAddressIn& address) {
-    sockaddr_in native{};
-    int length = sizeof(native);
-    const Result named = answer(::getpeername(toNative(socket), asGeneric(native), &length));
-    if (!named.failed()) {
-        address = fromNative(native);
-    }
-    return named;
+    return endName(socket, address, ::getpeername);
 }
 
 Result getAcceptedPeerName(Socket socket, SocketAddressIn& address) {
