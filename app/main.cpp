@@ -1,4 +1,3 @@
-#include "ClockWatch.h"
 #include "CommandLine.h"
 #include "DisplayPresence.h"
 #include "ErrorReport.h"
@@ -8,7 +7,7 @@
 #include "ProcessEnd.h"
 #include "ProductIcon.h"
 #include "QuilletVersion.h"
-#include "ServiceNotifier.h"
+#include "ServerCompanions.h"
 #include "StatusServer.h"
 #include "TerminationSignals.h"
 #include "TimeService.h"
@@ -59,32 +58,12 @@ void writeToStandardOutput(const QString& line) {
     std::fflush(stdout);
 }
 
-// "Address 192.168.1.10, 3 requests served, listening, clock synchronised, 2 stations, 0 silent":
-// what the service manager shows.
-void addStatusParts(ServiceNotifier& notifier, TimeService& service) {
-    notifier.addStatusPart([&service] {
-        const QString& address = service.localAddress();
-        return address.isEmpty() ? QStringLiteral("No address") : QStringLiteral("Address ") + address;
-    });
-    notifier.addStatusPart([&service] {
-        const std::int32_t requests = service.counters().requests;
-        return requests == 1 ? QStringLiteral("1 request served") : QStringLiteral("%1 requests served").arg(requests);
-    });
-    notifier.addStatusPart([&service] { return service.runWord(); });
-    notifier.addStatusPart([&service] { return service.clockWatch().stateText(); });
-    QObject::connect(&service.clockWatch(), &ClockWatch::stateTextChanged, &notifier, &ServiceNotifier::statusChanged);
-    QObject::connect(&service, &TimeService::serviceChanged, &notifier, &ServiceNotifier::statusChanged);
-    notifier.addStatusPart([&service] { return service.stations().summary(); });
-    QObject::connect(&service, &TimeService::stationChanged, &notifier, &ServiceNotifier::statusChanged);
-}
-
 // The service and those who observe it whether or not there is a window: the log on standard
-// output, the service manager's notices and the status socket.
+// output, the status socket and this system's companions (the service manager's notices).
 struct Server {
     explicit Server(TimeService::Setup setup) : service(std::move(setup)) {
         QObject::connect(&service.log(), &ActivityLog::lineWritten, &service,
                          [](const QString& line) { writeToStandardOutput(line); });
-        addStatusParts(notifier, service);
     }
 
     // Starts the service and runs the event loop; answers the exit status. A start-up error
@@ -103,22 +82,26 @@ struct Server {
         }
         status.open();
         started();
-        notifier.ready();
+        for (const auto& companion : companions) {
+            companion->ready();
+        }
         return QCoreApplication::exec();
     }
 
-    // The last line names the signal the program leaves on, if any; the service manager hears
-    // that it stops.
+    // The last line names the signal the program leaves on, if any; the companions hear that it
+    // stops.
     void finish() {
         if (TerminationSignals::requested()) {
             service.log().writebox(QStringLiteral("Leaving on ") + TerminationSignals::requestedBy(),
                                    service.log().isEmpty());
         }
-        notifier.stopping();
+        for (const auto& companion : companions) {
+            companion->stopping();
+        }
     }
 
     TimeService service;
-    ServiceNotifier notifier;
+    std::vector<std::unique_ptr<ServerCompanion>> companions = makeServerCompanions(service);
     StatusServer status{service, service.log()}; // quillet --status
 };
 
