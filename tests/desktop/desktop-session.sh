@@ -187,7 +187,7 @@ station_gets_the_time() {
 }
 
 # Ended once the process is gone or a zombie waiting for this script to collect it.
-program_ended() { [ ! -e "/proc/$quillet_pid" ] || [ "$(awk '{ print $3 }' "/proc/$quillet_pid/stat")" = Z ]; }
+program_ended() { [ ! -e "/proc/$quillet_pid" ] || [ "$(awk '{ print $3 }' "/proc/$quillet_pid/stat" 2>/dev/null)" = Z ]; }
 
 # Waits for the program to end by itself and checks that it ended with status 0.
 expect_clean_end() {
