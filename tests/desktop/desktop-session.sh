@@ -122,6 +122,18 @@ shown_without_icon() { is_viewable "$window" && icon_count_is 0; }
 is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
 shown_in_front_without_icon() { is_viewable "$window" && is_active && icon_count_is 0; }
 
+# Minimizing hides the window into the tray, and a double-click on the icon brings it back in
+# front; twice, so that minimizing again after coming back shows exactly one icon again.
+minimize_and_double_click_back() {
+    local round
+    for round in 1 2; do
+        xdotool windowminimize "$window"
+        wait_for "the window to hide into the tray (round $round)" hidden_in_tray
+        click_icon "$(docked_icons)" 1 2
+        wait_for "the window to come back in front without a tray icon (round $round)" shown_in_front_without_icon
+    done
+}
+
 # The window's geometry as shell variables x, y, width and height.
 geometry_of() {
     xwininfo -id "$1" | awk '

@@ -36,13 +36,7 @@ start_quillet xcb
 # The window as the user sees it, title bar included: openbox's frame is its parent.
 "$grab_window" "$(parent_of "$window")" "$screenshot" || fail "could not save the screenshot"
 
-# Twice, so that minimizing again after coming back shows exactly one icon again.
-for round in 1 2; do
-    xdotool windowminimize "$window"
-    wait_for "the window to hide into the tray (round $round)" hidden_in_tray
-    click_icon "$(docked_icons)" 1 2
-    wait_for "the window to come back in front without a tray icon (round $round)" shown_in_front_without_icon
-done
+minimize_and_double_click_back
 
 # The right button pops up the tray menu; its "&Show" brings the window back.
 xdotool windowminimize "$window"

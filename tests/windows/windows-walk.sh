@@ -143,12 +143,7 @@ wait_for "the time for a half-closing station" station_gets_local_time 127.0.0.1
 step "the window's border, the tray, the hidden window and the messages"
 cannot_be_sized
 wine "$probe" border >"$work/probe.log" 2>&1 || fail "$(cat "$work/probe.log")"
-for round in 1 2; do
-    xdotool windowminimize "$window"
-    wait_for "the window to hide into the tray (round $round)" hidden_in_tray
-    click_icon "$(docked_icons)" 1 2
-    wait_for "the window to come back in front without a tray icon (round $round)" shown_in_front_without_icon
-done
+minimize_and_double_click_back
 wine "$probe" names >"$work/probe.log" 2>&1 || fail "$(cat "$work/probe.log")"
 
 step "Quillet.exe --status"
