@@ -113,13 +113,15 @@ frmMain::~frmMain() {
 }
 
 // A fixed border with minimize and close buttons; the window's default font is the classic
-// MS Sans Serif 8.25 pt, which the labels' sizes were laid out for.
+// MS Sans Serif 8.25 pt, which the labels' sizes were laid out for. On Windows a fixed size alone
+// still leaves a sizing frame (WS_THICKFRAME), which the user could grab; the fixed-size hint
+// gives the window a thin border instead.
 void frmMain::createWindow() {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Brindle Quillet"));
     setWindowIcon(productIcon());
-    setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
     setFont(makeFont(QStringLiteral("MS Sans Serif"), 8.25, false));
 }
 

@@ -1,5 +1,6 @@
-; The Windows installer of Quillet: the program folder into Program Files, a Start menu entry, and
-; an uninstaller listed in Apps & features. The build passes VERSION (the project's), PROGRAM_DIR
+; The Windows installer of Quillet: the program folder into Program Files, a Start menu entry, a
+; Windows Firewall rule that lets the stations in, the choice to start Quillet at logon, and an
+; uninstaller listed in Apps & features. The build passes VERSION (the project's), PROGRAM_DIR
 ; (the folder cmake --install made) and OUTFILE:
 ;   makensis -DVERSION=1.0.0 -DPROGRAM_DIR=build-windows/Quillet -DOUTFILE=setup.exe quillet.nsi
 Unicode true
@@ -13,9 +14,14 @@ SetCompressor /SOLID lzma
 !define PRODUCT "Quillet"
 !define PUBLISHER "Brindle"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PRODUCT}"
+; The stations' port, fixed, and the firewall rule that lets them reach it.
+!define PORT 10325
+!define NETSH '"$SYSDIR\netsh.exe" advfirewall firewall'
+!define RULE 'name="${PRODUCT}" dir=in'
 
 !include "MUI2.nsh"
 !include "x64.nsh"
+!include "LogicLib.nsh"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -34,6 +40,7 @@ VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 !define MUI_ICON "${NSISDIR}\Contrib\Graphics\Icons\modern-install.ico"
 !define MUI_UNICON "${NSISDIR}\Contrib\Graphics\Icons\modern-uninstall.ico"
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Quillet.exe"
+!insertmacro MUI_PAGE_COMPONENTS
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -54,8 +61,9 @@ Function un.onInit
     SetRegView 64
 FunctionEnd
 
-; The Start menu entry is every user's, as the program is.
-Section "Install"
+; The program itself, always. The Start menu entry is every user's, as the program is.
+Section "${PRODUCT}" SecProgram
+    SectionIn RO
     SetShellVarContext all
     SetOutPath "$INSTDIR"
     File /r "${PROGRAM_DIR}\*.*"
@@ -71,8 +79,35 @@ Section "Install"
     WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd
 
-; The folder holds only what the installer put there, so it goes whole.
+; Stations connect to TCP ${PORT}; the rule lets them in to this program on private (office)
+; networks only. A rule of the same name from an earlier install goes first, so that there is one.
+; Without the rule the program still runs, and Windows asks at its first start instead, so a rule
+; refused is said and the installation goes on.
+Section "-Firewall"
+    nsExec::Exec '${NETSH} delete rule ${RULE}'
+    Pop $0
+    nsExec::ExecToLog '${NETSH} add rule ${RULE} action=allow protocol=TCP localport=${PORT} profile=private program="$INSTDIR\Quillet.exe"'
+    Pop $0
+    ${If} $0 != 0
+        DetailPrint "The firewall rule for TCP port ${PORT} could not be added (netsh: $0)."
+        MessageBox MB_ICONEXCLAMATION|MB_OK "Windows Firewall did not take the rule that lets the time-clock stations reach Quillet on TCP port ${PORT} (netsh: $0).$\r$\n$\r$\nAllow Quillet on private networks when Windows asks at its first start." /SD IDOK
+    ${EndIf}
+SectionEnd
+
+; Chosen by default, so a silent install has it: a shortcut in the Startup folder of the user who
+; installs, which Windows opens at that user's logon.
+Section "Start ${PRODUCT} when I log on" SecStartup
+    SetShellVarContext current
+    CreateShortcut "$SMSTARTUP\${PRODUCT}.lnk" "$INSTDIR\Quillet.exe"
+SectionEnd
+
+; The folder holds only what the installer put there, so it goes whole. The Startup shortcut is
+; the installing user's, who is the one to uninstall.
 Section "Uninstall"
+    nsExec::Exec '${NETSH} delete rule ${RULE}'
+    Pop $0
+    SetShellVarContext current
+    Delete "$SMSTARTUP\${PRODUCT}.lnk"
     SetShellVarContext all
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
     RMDir /r "$INSTDIR"

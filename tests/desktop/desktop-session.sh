@@ -26,8 +26,11 @@ require_tools() {
 started=$SECONDS
 work=$(mktemp -d)
 pids=()
+# A test whose programs outlive their helper processes (Wine's) ends them here.
+stop_extras() { :; }
 cleanup() {
     local pid
+    stop_extras
     for pid in "${pids[@]}"; do
         kill "$pid" 2>/dev/null || true
     done
@@ -84,6 +87,69 @@ any_window_viewable() {
     return 1
 }
 
+# The trayer tray (XEmbed) at the top right of the screen, as wide as its icons ask unless the
+# options say otherwise: start_tray [TRAYER-OPTION...].
+start_tray() {
+    spawn trayer trayer --edge top --align right --widthtype request --height 32 "$@"
+    tray_pid=$spawned
+    wait_for "trayer's window" any_window_viewable --class trayer
+}
+
+# The X class name of the windows that hold the program's tray icons: the program's own, or
+# under Wine that of Wine's shell, explorer.exe, which draws every program's icons.
+icon_class=quillet
+
+# The icon windows docked inside the tray. Every top-level Qt window carries _XEMBED_INFO, so an
+# icon is told by where it sits: somewhere below one of trayer's windows.
+docked_icons() {
+    local trayers candidate ancestor root
+    trayers=$(xdotool search --class trayer 2>/dev/null || true)
+    root=$(xwininfo -root | awk '/Window id:/ { print $4 }')
+    for candidate in $(xdotool search --classname "$icon_class" 2>/dev/null || true); do
+        ancestor=$(parent_of "$candidate")
+        while [ -n "$ancestor" ] && [ "$ancestor" != "$root" ]; do
+            if grep -qx "$((ancestor))" <<<"$trayers"; then
+                is_viewable "$candidate" && echo "$candidate"
+                break
+            fi
+            ancestor=$(parent_of "$ancestor")
+        done
+    done
+}
+icon_count_is() { [ "$(docked_icons | wc -l)" -eq "$1" ]; }
+hidden_in_tray() { ! is_viewable "$window" && is_withdrawn "$window" && icon_count_is 1; }
+shown_without_icon() { is_viewable "$window" && icon_count_is 0; }
+is_active() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
+shown_in_front_without_icon() { is_viewable "$window" && is_active && icon_count_is 0; }
+
+# Minimizing hides the window into the tray, and a double-click on the icon brings it back in
+# front; twice, so that minimizing again after coming back shows exactly one icon again.
+minimize_and_double_click_back() {
+    local round
+    for round in 1 2; do
+        xdotool windowminimize "$window"
+        wait_for "the window to hide into the tray (round $round)" hidden_in_tray
+        click_icon "$(docked_icons)" 1 2
+        wait_for "the window to come back in front without a tray icon (round $round)" shown_in_front_without_icon
+    done
+}
+
+# The window's geometry as shell variables x, y, width and height.
+geometry_of() {
+    xwininfo -id "$1" | awk '
+        /Absolute upper-left X:/ { print "x=" $4 }
+        /Absolute upper-left Y:/ { print "y=" $4 }
+        /Width:/ { print "width=" $2 }
+        /Height:/ { print "height=" $2 }'
+}
+
+# Clicks the middle of the icon: click_icon ICON BUTTON [REPEAT].
+click_icon() {
+    local icon=$1 button=$2 repeat=${3:-1} x y width height
+    eval "$(geometry_of "$icon")"
+    xdotool mousemove $((x + width / 2)) $((y + height / 2)) click --repeat "$repeat" --delay 80 "$button"
+}
+
 # Every program here gets a home, configuration and runtime folder of its own and no session
 # bus or accessibility bridge, so nothing of the user's session can slow or change it.
 isolate_session() {
@@ -133,7 +199,7 @@ station_gets_the_time() {
 }
 
 # Ended once the process is gone or a zombie waiting for this script to collect it.
-program_ended() { [ ! -e "/proc/$quillet_pid" ] || [ "$(awk '{ print $3 }' "/proc/$quillet_pid/stat")" = Z ]; }
+program_ended() { [ ! -e "/proc/$quillet_pid" ] || [ "$(awk '{ print $3 }' "/proc/$quillet_pid/stat" 2>/dev/null)" = Z ]; }
 
 # Waits for the program to end by itself and checks that it ended with status 0.
 expect_clean_end() {

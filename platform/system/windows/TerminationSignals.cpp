@@ -1,5 +1,7 @@
 #include "TerminationSignals.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <QMetaObject>
 
 #include <windows.h>
@@ -24,9 +26,10 @@ HANDLE g_exitStepsDone = nullptr; // set once the reporter is gone, the program'
 HWND g_sessionWindow = nullptr;
 bool g_consoleHandlerInstalled = false;
 
-void record(const char* name) {
+// Whether this is the first event, the one the program leaves on.
+bool record(const char* name) {
     const char* none = nullptr;
-    g_requestedBy.compare_exchange_strong(none, name);
+    return g_requestedBy.compare_exchange_strong(none, name);
 }
 
 void reportToGuiThread() {
@@ -65,19 +68,40 @@ BOOL WINAPI onConsoleEvent(DWORD event) {
 // The session may end the process once WM_ENDSESSION has been answered, so the exit command
 // runs before the answer; the event loop's end and the last log line follow. Only the GUI thread
 // sets the instance, and this runs on it.
+void endSession() {
+    if (record("WM_ENDSESSION") && g_instance != nullptr) {
+        emit g_instance->terminationRequested();
+    }
+}
+
 LRESULT CALLBACK sessionWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_QUERYENDSESSION) {
         return TRUE;
     }
     if (message == WM_ENDSESSION && wParam != FALSE) {
-        record("WM_ENDSESSION");
-        if (g_instance != nullptr) {
-            emit g_instance->terminationRequested();
-        }
+        endSession();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
+
+// Windows sends the session's end to every top-level window, Qt's own among them, in an order of
+// its choosing; Qt quits its event loop at the first it gets. Each is taken here before Qt sees it,
+// so that the program leaves on it whichever window hears it first.
+class SessionEndFilter : public QAbstractNativeEventFilter {
+public:
+    bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override {
+        const auto* windowsMessage = static_cast<const MSG*>(message);
+        if (eventType != "windows_generic_MSG" || windowsMessage->message != WM_ENDSESSION ||
+            windowsMessage->wParam == FALSE) {
+            return false;
+        }
+        endSession();
+        *result = 0;
+        return true;
+    }
+};
+SessionEndFilter g_sessionEndFilter;
 
 // A hidden top-level window: message-only windows hear no broadcast, and the session's end is one.
 HWND createSessionWindow() {
@@ -120,12 +144,18 @@ TerminationSignals::TerminationSignals() {
         g_instance = this;
     }
     g_sessionWindow = createSessionWindow();
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->installNativeEventFilter(&g_sessionEndFilter);
+    }
     if (requested()) {
         reportToGuiThread();
     }
 }
 
 TerminationSignals::~TerminationSignals() {
+    if (QCoreApplication::instance() != nullptr) {
+        QCoreApplication::instance()->removeNativeEventFilter(&g_sessionEndFilter);
+    }
     if (g_sessionWindow != nullptr) {
         DestroyWindow(g_sessionWindow);
         g_sessionWindow = nullptr;
