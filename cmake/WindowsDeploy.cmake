@@ -22,11 +22,13 @@ find_program(QUILLET_MAKENSIS makensis)
 if(QUILLET_MAKENSIS)
     set(QUILLET_PROGRAM_FOLDER ${CMAKE_BINARY_DIR}/Quillet)
     set(QUILLET_INSTALLER ${CMAKE_BINARY_DIR}/quillet-${PROJECT_VERSION}-setup.exe)
-    add_custom_target(windows_installer
+    # Made again only when the program, the tutorial or the installer's script changed.
+    add_custom_command(OUTPUT ${QUILLET_INSTALLER}
         COMMAND ${CMAKE_COMMAND} -E rm -rf ${QUILLET_PROGRAM_FOLDER}
         COMMAND ${CMAKE_COMMAND} --install ${CMAKE_BINARY_DIR} --prefix ${QUILLET_PROGRAM_FOLDER}
         COMMAND ${QUILLET_MAKENSIS} -V2 -DVERSION=${PROJECT_VERSION} -DPROGRAM_DIR=${QUILLET_PROGRAM_FOLDER}
             -DOUTFILE=${QUILLET_INSTALLER} ${CMAKE_SOURCE_DIR}/packaging/windows/quillet.nsi
-        DEPENDS quillet
+        DEPENDS quillet ${CMAKE_SOURCE_DIR}/packaging/windows/quillet.nsi ${QUILLET_TUTORIAL_FILES}
         VERBATIM)
+    add_custom_target(windows_installer DEPENDS ${QUILLET_INSTALLER})
 endif()
