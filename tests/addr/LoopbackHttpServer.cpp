@@ -1,11 +1,8 @@
 #include "LoopbackHttpServer.h"
 
-#include <cerrno>
-#include <fcntl.h>
-#include <poll.h>
-#include <sys/socket.h>
 #include <system_error>
-#include <unistd.h>
+
+using testing_support::PlainSocket;
 
 namespace {
 std::string okResponse(const std::string& body) {
@@ -18,22 +15,17 @@ LoopbackHttpServer::LoopbackHttpServer(std::optional<std::string> body) {
     if (body) {
         m_response = okResponse(*body);
     }
-    if (::pipe2(m_stopPipe, O_CLOEXEC) != 0) {
-        throw std::system_error(errno, std::generic_category(), "pipe2");
+    m_stopPort = m_stop.bind();
+    if (m_stopPort == 0) {
+        throw std::system_error(PlainSocket::lastError(), std::system_category(), "bind");
     }
     m_socket.listen();
     m_thread = std::thread([this] { serve(); });
 }
 
 LoopbackHttpServer::~LoopbackHttpServer() {
-    const char stop = 's';
-    (void)!::write(m_stopPipe[1], &stop, 1);
+    PlainSocket::udp().sendTo(m_stopPort, "s");
     m_thread.join();
-    for (const int connection : m_silentConnections) {
-        ::close(connection);
-    }
-    ::close(m_stopPipe[0]);
-    ::close(m_stopPipe[1]);
 }
 
 std::string LoopbackHttpServer::firstRequest() const {
@@ -42,9 +34,9 @@ std::string LoopbackHttpServer::firstRequest() const {
 }
 
 void LoopbackHttpServer::serve() {
-    while (waitFor(m_socket.fd(), POLLIN)) {
-        const int connection = ::accept4(m_socket.fd(), nullptr, nullptr, SOCK_CLOEXEC);
-        if (connection < 0) {
+    while (waitFor(m_socket.socket(), false)) {
+        PlainSocket connection = m_socket.socket().accept();
+        if (!connection.valid()) {
             continue;
         }
         const std::string request = readRequest(connection);
@@ -56,40 +48,33 @@ void LoopbackHttpServer::serve() {
         }
         ++m_connections;
         if (!m_response) {
-            m_silentConnections.push_back(connection);
+            m_silentConnections.push_back(std::move(connection));
             continue;
         }
         writeAll(connection, *m_response);
-        ::close(connection);
     }
 }
 
-bool LoopbackHttpServer::waitFor(int fd, short events) const {
-    pollfd fds[] = {{fd, events, 0}, {m_stopPipe[0], POLLIN, 0}};
-    while (::poll(fds, 2, -1) < 0) {
-        if (errno != EINTR) {
-            return false;
-        }
-    }
-    return fds[1].revents == 0;
+bool LoopbackHttpServer::waitFor(const PlainSocket& socket, bool forWriting) const {
+    return socket.waitUntilReady(forWriting, m_stop);
 }
 
-std::string LoopbackHttpServer::readRequest(int connection) const {
+std::string LoopbackHttpServer::readRequest(PlainSocket& connection) const {
     std::string request;
     char buffer[1024];
-    while (request.find("\r\n\r\n") == std::string::npos && waitFor(connection, POLLIN)) {
-        const ssize_t count = ::recv(connection, buffer, sizeof(buffer), 0);
-        if (count <= 0) {
+    while (request.find("\r\n\r\n") == std::string::npos && waitFor(connection, false)) {
+        const PlainSocket::Received received = connection.receive(buffer, sizeof(buffer));
+        if (received.count <= 0) {
             break;
         }
-        request.append(buffer, static_cast<std::size_t>(count));
+        request.append(buffer, static_cast<std::size_t>(received.count));
     }
     return request;
 }
 
-void LoopbackHttpServer::writeAll(int connection, const std::string& bytes) const {
-    for (std::size_t sent = 0; sent < bytes.size() && waitFor(connection, POLLOUT);) {
-        const ssize_t count = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+void LoopbackHttpServer::writeAll(PlainSocket& connection, const std::string& bytes) const {
+    for (std::size_t sent = 0; sent < bytes.size() && waitFor(connection, true);) {
+        const std::ptrdiff_t count = connection.send(std::string_view(bytes).substr(sent));
         if (count <= 0) {
             return;
         }

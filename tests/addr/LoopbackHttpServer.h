@@ -26,17 +26,19 @@ public:
 
 private:
     void serve();
-    // Waits until fd is ready for the events; false once the server is stopping.
-    bool waitFor(int fd, short events) const;
-    std::string readRequest(int connection) const;
-    void writeAll(int connection, const std::string& bytes) const;
+    // Waits until the socket is ready to read (or write); false once the server is stopping.
+    bool waitFor(const testing_support::PlainSocket& socket, bool forWriting) const;
+    std::string readRequest(testing_support::PlainSocket& connection) const;
+    void writeAll(testing_support::PlainSocket& connection, const std::string& bytes) const;
 
     LoopbackSocket m_socket;
     std::optional<std::string> m_response;
-    int m_stopPipe[2] = {-1, -1};
+    // A datagram to this socket stops the server's thread.
+    testing_support::PlainSocket m_stop = testing_support::PlainSocket::udp();
+    std::uint16_t m_stopPort = 0;
     std::atomic<int> m_connections{0};
     mutable std::mutex m_mutex;
     std::string m_firstRequest;
-    std::vector<int> m_silentConnections;
+    std::vector<testing_support::PlainSocket> m_silentConnections;
     std::thread m_thread;
 };

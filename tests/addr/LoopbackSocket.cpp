@@ -1,31 +1,23 @@
 #include "LoopbackSocket.h"
 
-#include "support/LoopbackAddress.h"
-
-#include <arpa/inet.h>
-#include <cerrno>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <system_error>
-#include <unistd.h>
+
+using testing_support::PlainSocket;
 
 namespace {
 [[noreturn]] void failWith(const char* operation) {
-    throw std::system_error(errno, std::generic_category(), operation);
+    throw std::system_error(PlainSocket::lastError(), std::system_category(), operation);
 }
 } // namespace
 
-LoopbackSocket::LoopbackSocket() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-    if (fd() < 0) {
+LoopbackSocket::LoopbackSocket() : m_socket(PlainSocket::tcp()) {
+    if (!m_socket.valid()) {
         failWith("socket");
     }
-    sockaddr_in address = testing_support::loopbackAddress(0);
-    socklen_t length = sizeof(address);
-    if (::bind(fd(), reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-        ::getsockname(fd(), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    m_port = m_socket.bind();
+    if (m_port == 0) {
         failWith("bind");
     }
-    m_port = ntohs(address.sin_port);
 }
 
 std::string LoopbackSocket::pageAddress() const {
@@ -33,7 +25,7 @@ std::string LoopbackSocket::pageAddress() const {
 }
 
 void LoopbackSocket::listen() {
-    if (::listen(fd(), SOMAXCONN) != 0) {
+    if (!m_socket.listen(128)) {
         failWith("listen");
     }
 }

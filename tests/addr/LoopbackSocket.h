@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/FileDescriptor.h"
+#include "support/PlainSocket.h"
 
 #include <cstdint>
 #include <string>
@@ -11,12 +11,12 @@ class LoopbackSocket {
 public:
     LoopbackSocket();
 
-    int fd() const { return m_fd.get(); }
+    testing_support::PlainSocket& socket() { return m_socket; }
     // The root page of an HTTP server on this port.
     std::string pageAddress() const;
     void listen();
 
 private:
-    FileDescriptor m_fd;
+    testing_support::PlainSocket m_socket;
     std::uint16_t m_port = 0;
 };

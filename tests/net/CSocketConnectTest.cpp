@@ -5,7 +5,6 @@
 #include "RuntimeError.h"
 #include "SocketTestSupport.h"
 #include "support/EventLoop.h"
-#include "support/LoopbackAddress.h"
 #include "support/LoopbackPeer.h"
 
 #include <gtest/gtest.h>

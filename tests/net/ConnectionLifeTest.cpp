@@ -6,14 +6,10 @@
 #include "support/EventLoop.h"
 #include "support/LoopbackPeer.h"
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <new>
-#include <sys/resource.h>
-#include <unistd.h>
 
 using testing_support::boundPort;
-using testing_support::failureOf;
 using testing_support::LoopbackPeer;
 using testing_support::waitUntil;
 
@@ -92,32 +88,6 @@ TEST_F(ListenerTest, AFailureWhileHandlingANotificationReachesTheOwner) {
     EXPECT_EQ(events.errors[0].number, kOutOfMemoryError);
     EXPECT_EQ(events.errors[0].source, "CSocket.PostSocketEvent");
     EXPECT_TRUE(station->waitForEnd()); // and the connection nobody took is closed
-}
-
-// The process at its limit of descriptors: every operation that needs a new socket says why
-// it cannot have one.
-TEST(NoDescriptorLeftTest, EveryOperationThatNeedsASocketRaisesWhyItHasNone) {
-#ifdef QUILLET_SANITIZED
-    GTEST_SKIP() << "the sanitizers' runtime needs descriptors of its own to check types";
-#endif
-    auto socket = CSocket::create();
-    rlimit limit{};
-    ::getrlimit(RLIMIT_NOFILE, &limit);
-    const int lowestFree = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    ::close(lowestFree);
-    rlimit lowered = limit;
-    lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
-    ::setrlimit(RLIMIT_NOFILE, &lowered);
-    const RuntimeError bind = failureOf([&] { socket->Bind(0, "127.0.0.1"); });
-    const RuntimeError connect = failureOf([&] { socket->Connect("127.0.0.1", 9); });
-    const RuntimeError listen = failureOf([&] { socket->Listen(); });
-    ::setrlimit(RLIMIT_NOFILE, &limit);
-    EXPECT_EQ(bind.number(), 10024);
-    EXPECT_EQ(bind.source(), "CSocket.Bind");
-    EXPECT_EQ(connect.number(), 10024);
-    EXPECT_EQ(connect.source(), "CSocket.Connect");
-    EXPECT_EQ(listen.number(), 10024);
-    EXPECT_EQ(listen.description(), "Too many open files.");
 }
 
 } // namespace

@@ -1,21 +1,15 @@
 #include "UdpPeer.h"
 
 #include "support/EventLoop.h"
-#include "support/LoopbackAddress.h"
-
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace testing_support {
 
-UdpPeer::UdpPeer()
-    : m_descriptor(::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)),
-      m_port(bindToLoopback(m_descriptor.get())) {}
+UdpPeer::UdpPeer() : m_socket(PlainSocket::udp()), m_port(m_socket.bind()) {
+    m_socket.setNonBlocking();
+}
 
 bool UdpPeer::sendTo(std::uint16_t port, const std::string& bytes) {
-    const sockaddr_in address = loopbackAddress(port);
-    return ::sendto(m_descriptor.get(), bytes.data(), bytes.size(), 0, reinterpret_cast<const sockaddr*>(&address),
-                    sizeof(address)) == static_cast<ssize_t>(bytes.size());
+    return m_socket.sendTo(port, bytes) == static_cast<std::ptrdiff_t>(bytes.size());
 }
 
 bool UdpPeer::waitForDatagrams(std::size_t count, std::chrono::milliseconds deadline) {
@@ -29,9 +23,9 @@ bool UdpPeer::waitForDatagrams(std::size_t count, std::chrono::milliseconds dead
 
 void UdpPeer::pump() {
     char buffer[65536];
-    ssize_t received = 0;
-    while ((received = ::recv(m_descriptor.get(), buffer, sizeof(buffer), 0)) >= 0) {
-        m_datagrams.emplace_back(buffer, static_cast<std::size_t>(received));
+    PlainSocket::Received received;
+    while ((received = m_socket.receive(buffer, sizeof(buffer))).count >= 0) {
+        m_datagrams.emplace_back(buffer, static_cast<std::size_t>(received.count));
     }
 }
 

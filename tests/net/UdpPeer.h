@@ -1,6 +1,6 @@
 #pragma once
 
-#include "support/FileDescriptor.h"
+#include "support/PlainSocket.h"
 
 #include <chrono>
 #include <cstdint>
@@ -9,8 +9,8 @@
 
 namespace testing_support {
 
-// A UDP endpoint on 127.0.0.1 and an ephemeral port, made of a plain POSIX socket so
-// that it never depends on the code under test. Reads never block, so a test can spin
+// A UDP endpoint on 127.0.0.1 and an ephemeral port, made of a PlainSocket so that it
+// never depends on the code under test. Reads never block, so a test can spin
 // the event loop while it waits for datagrams.
 class UdpPeer {
 public:
@@ -27,7 +27,7 @@ public:
 
 private:
     void pump();
-    FileDescriptor m_descriptor;
+    PlainSocket m_socket;
     std::uint16_t m_port = 0;
     std::vector<std::string> m_datagrams;
 };

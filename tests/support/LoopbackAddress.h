@@ -1,16 +1,13 @@
 #pragma once
 
+#include "support/LoopbackHost.h"
+
 #include <arpa/inet.h>
 #include <cstdint>
 #include <netinet/in.h>
 #include <sys/socket.h>
 
 namespace testing_support {
-
-// 127.0.0.<last>, host order: every such address reaches this machine's loopback.
-constexpr std::uint32_t loopbackHost(std::uint8_t last = 1) {
-    return (std::uint32_t{127} << 24) | last;
-}
 
 // The address of a port on a loopback host, 127.0.0.1 unless told.
 inline sockaddr_in loopbackAddress(std::uint16_t port, std::uint32_t host = loopbackHost()) {

@@ -1,46 +1,34 @@
 #include "support/LoopbackPeer.h"
 
 #include "support/EventLoop.h"
-#include "support/LoopbackAddress.h"
-
-#include <arpa/inet.h>
-#include <cerrno>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 namespace testing_support {
 
 std::unique_ptr<LoopbackPeer> LoopbackPeer::connectTo(std::uint16_t port, std::uint32_t fromHost) {
-    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const sockaddr_in from = loopbackAddress(0, fromHost);
-    ::bind(descriptor, reinterpret_cast<const sockaddr*>(&from), sizeof(from));
-    const sockaddr_in address = loopbackAddress(port);
-    if (::connect(descriptor, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0) {
-        ::close(descriptor);
+    PlainSocket socket = PlainSocket::tcp();
+    socket.bind(fromHost);
+    if (!socket.connect(port)) {
         return nullptr;
     }
-    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) | O_NONBLOCK);
-    return std::unique_ptr<LoopbackPeer>(new LoopbackPeer(descriptor));
+    socket.setNonBlocking();
+    return std::unique_ptr<LoopbackPeer>(new LoopbackPeer(std::move(socket)));
 }
 
 bool LoopbackPeer::send(const std::string& bytes) {
-    return ::send(m_socket.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+    return m_socket.send(bytes) == static_cast<std::ptrdiff_t>(bytes.size());
 }
 
 std::size_t LoopbackPeer::sendSome(std::string_view bytes) {
-    const ssize_t sent = ::send(m_socket.get(), bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    const std::ptrdiff_t sent = m_socket.send(bytes);
     return sent > 0 ? static_cast<std::size_t>(sent) : 0;
 }
 
 void LoopbackPeer::shutdownWrite() {
-    ::shutdown(m_socket.get(), SHUT_WR);
+    m_socket.shutdownWrite();
 }
 
 void LoopbackPeer::reset() {
-    const linger abortive{1, 0};
-    ::setsockopt(m_socket.get(), SOL_SOCKET, SO_LINGER, &abortive, sizeof(abortive));
+    m_socket.resetOnClose();
     close();
 }
 
@@ -50,14 +38,14 @@ void LoopbackPeer::close() {
 
 void LoopbackPeer::pump() {
     char buffer[4096];
-    while (m_socket.get() >= 0 && !m_ended) {
-        const ssize_t count = ::recv(m_socket.get(), buffer, sizeof(buffer), 0);
-        if (count > 0) {
-            m_received.append(buffer, static_cast<std::size_t>(count));
-        } else if (count == 0) {
+    while (m_socket.valid() && !m_ended) {
+        const PlainSocket::Received received = m_socket.receive(buffer, sizeof(buffer));
+        if (received.count > 0) {
+            m_received.append(buffer, static_cast<std::size_t>(received.count));
+        } else if (received.count == 0) {
             m_ended = true;
         } else {
-            if (errno == ECONNRESET) {
+            if (received.reset) {
                 m_wasReset = true;
                 m_ended = true;
             }
@@ -99,35 +87,8 @@ std::string requestReply(std::uint16_t port, std::chrono::milliseconds deadline,
     return reply;
 }
 
-PortHolder::PortHolder()
-    : m_socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)), m_port(bindToLoopback(m_socket.get())) {
-    ::listen(m_socket.get(), 5);
-}
-
-namespace {
-int reusableSocket() {
-    const int descriptor = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    const int on = 1;
-    ::setsockopt(descriptor, SOL_SOCKET, SO_REUSEADDR, &on, sizeof(on));
-    return descriptor;
-}
-} // namespace
-
-ReservedPort::ReservedPort() : m_socket(reusableSocket()) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    ::bind(m_socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address));
-    socklen_t length = sizeof(address);
-    ::getsockname(m_socket.get(), reinterpret_cast<sockaddr*>(&address), &length);
-    m_port = ntohs(address.sin_port);
-}
-
-RivalListener::RivalListener(std::uint16_t port) : m_socket(reusableSocket()) {
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(port);
-    m_listening = ::bind(m_socket.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0 &&
-                  ::listen(m_socket.get(), 5) == 0;
+PortHolder::PortHolder() : m_socket(PlainSocket::tcp()), m_port(m_socket.bind()) {
+    m_socket.listen(5);
 }
 
 } // namespace testing_support

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "support/FileDescriptor.h"
-#include "support/LoopbackAddress.h"
+#include "support/LoopbackHost.h"
+#include "support/PlainSocket.h"
 
 #include <chrono>
 #include <cstdint>
@@ -11,7 +11,7 @@
 
 namespace testing_support {
 
-// A station on a loopback address, 127.0.0.1 unless told, made of a plain POSIX socket so that it never depends on
+// A station on a loopback address, 127.0.0.1 unless told, made of a PlainSocket so that it never depends on
 // the code under test. Reads never block: pump() takes whatever has arrived, so a
 // test can spin the event loop (which runs the server) while it waits.
 class LoopbackPeer {
@@ -40,8 +40,8 @@ public:
     bool waitForBytes(std::size_t count, std::chrono::milliseconds deadline = std::chrono::seconds(5));
 
 private:
-    explicit LoopbackPeer(int descriptor) : m_socket(descriptor) {}
-    FileDescriptor m_socket;
+    explicit LoopbackPeer(PlainSocket socket) : m_socket(std::move(socket)) {}
+    PlainSocket m_socket;
     std::string m_received;
     bool m_ended = false;
     bool m_wasReset = false;
@@ -62,13 +62,13 @@ public:
     std::uint16_t port() const { return m_port; }
 
 private:
-    FileDescriptor m_socket;
+    PlainSocket m_socket;
     std::uint16_t m_port = 0;
 };
 
-// Reserves an ephemeral port for a server under test: the socket is bound with
-// SO_REUSEADDR but never listens, so the server can bind and listen on the port
-// while nobody else is handed it.
+// Reserves a port for a server under test, one nobody else is handed. On Linux an ephemeral port
+// held by a socket bound with SO_REUSEADDR that never listens, so the server can still bind and
+// listen on it; on Windows, where that would bar the server, a port outside the ephemeral range.
 class ReservedPort {
 public:
     ReservedPort();
@@ -77,7 +77,7 @@ public:
     std::uint16_t port() const { return m_port; }
 
 private:
-    FileDescriptor m_socket;
+    PlainSocket m_socket;
     std::uint16_t m_port = 0;
 };
 
@@ -90,7 +90,7 @@ public:
     bool listening() const { return m_listening; }
 
 private:
-    FileDescriptor m_socket;
+    PlainSocket m_socket;
     bool m_listening = false;
 };
 
