@@ -49,14 +49,17 @@ fuzz: deps
 	done
 
 # Every picture the docs use: the About box, the Stations window, the main window as the desktop
-# test sees it (for the README and the tutorial), and the tutorial page itself as Chromium shows it
-# with no network. The build's copy of the tutorial then takes the new picture of the window.
-screenshot: build
+# test sees it (for the README and the tutorial), the Windows build's window under Wine (for the
+# tutorial's Windows steps), and the tutorial page itself as Chromium shows it with no network.
+# The build's copy of the tutorial then takes the new pictures of the window.
+screenshot: build windows
 	scripts/install-deps scripts/screenshot-packages
 	scripts/widget-screenshot $(BUILD_DIR)/tools/about_screenshot about
 	scripts/widget-screenshot $(BUILD_DIR)/tools/stations_screenshot stations
 	tests/e2e/private-network tests/desktop/desktop-tray-test.sh \
 		$(BUILD_DIR)/quillet $(BUILD_DIR)/tests/desktop/grab_window docs/screenshot.png
+	tests/e2e/private-network scripts/windows-screenshot $(WINDOWS_DIR)/Quillet \
+		$(BUILD_DIR)/tests/desktop/grab_window docs/screenshot-windows.png
 	tests/e2e/private-network scripts/tutorial-screenshot docs/tutorial.html docs/tutorial.png
 	cmake --build $(BUILD_DIR) --target tutorial
 
