@@ -252,6 +252,12 @@ void BenchRun::runWineRounds(const std::string& program) {
     if (!runsProgram(quillet.pid(), "Quillet.exe")) {
         throw std::runtime_error("the process started by wine is not Quillet.exe, so its memory would not be");
     }
+    // Its window is still being drawn when the port first accepts; as for the Linux program,
+    // its memory after start-up is taken at the end of a window of idle time.
+    progress("Quillet.exe under Wine: idle before the first request, " + secondsText(m_plan.idleWindow));
+    const ProcessMeter meter(quillet.pid());
+    wine.idleBeforeFirstRequest = meter.measureIdle(m_plan.idleWindow);
+    wine.residentAfterStartUpMiB = meter.residentMiB();
     for (int round = 1; round <= m_plan.wineRounds; ++round) {
         progress("Quillet.exe under Wine, round " + std::to_string(round) + "/" + std::to_string(m_plan.wineRounds) +
                  ": stations one after another, then all at once");
@@ -260,7 +266,7 @@ void BenchRun::runWineRounds(const std::string& program) {
     if (!quillet.running()) {
         throw std::runtime_error("Quillet.exe ended during the run; see " + logPath("wine-quillet"));
     }
-    wine.residentAfterRoundsMiB = ProcessMeter(quillet.pid()).residentMiB();
+    wine.residentAfterRoundsMiB = meter.residentMiB();
     wine.requestsServed = servedByQuillet(wine.quillet);
     wine.requestsLogged = countOf(quillet.log(), "] RQST: [");
 }

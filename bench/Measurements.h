@@ -47,6 +47,8 @@ struct WineResults {
     ServerResults quillet;
     std::vector<double> startUpMs;
     std::vector<double> residentAtStartUpMiB; // at the moment its port accepted
+    IdleCost idleBeforeFirstRequest;          // the same window as the Linux program's
+    double residentAfterStartUpMiB = 0;       // at the end of that window, as for the Linux program
     double residentAfterRoundsMiB = 0;
     int requestsServed = 0;
     int requestsLogged = 0;

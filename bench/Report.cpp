@@ -206,9 +206,17 @@ void printWineTable(std::ostream& out, const BenchPlan& plan, const Measurements
               samplesOf(measurements.quillet.allAtOnce, perSecond), Target{Bound::AtLeast, 4.85});
     table.addSection("start-up, exec to port accepting, no network (Linux: with its window, offscreen)");
     addFigure(table, "start-up (ms)", wine.startUpMs, measurements.startUpWithWindowMs);
+    table.addSection("idle before the first request, " +
+                     formatNumber(static_cast<double>(plan.idleWindow.count()) / 1000.0) + " s (Linux: headless)");
+    addFigure(table, "CPU (% of a core)", {wine.idleBeforeFirstRequest.cpuPercentOfOneCore},
+              {measurements.idleBeforeFirstRequest.cpuPercentOfOneCore});
+    addFigure(table, "wake-ups/s", {wine.idleBeforeFirstRequest.wakeupsPerSecond},
+              {measurements.idleBeforeFirstRequest.wakeupsPerSecond});
     table.addSection("resident memory (Wine: VmRSS of the Quillet.exe process alone)");
-    addFigure(table, "at start-up, with its window (MiB)", wine.residentAtStartUpMiB,
+    addFigure(table, "when its port first accepted (Linux: with its window) (MiB)", wine.residentAtStartUpMiB,
               measurements.residentWithWindowMiB);
+    addFigure(table, "after start-up, at the end of the idle window (Linux: headless) (MiB)",
+              {wine.residentAfterStartUpMiB}, {measurements.residentAfterStartUpMiB});
     if (!measurements.residentAfterRoundsMiB.empty()) {
         addFigure(table,
                   "after " + std::to_string(wine.requestsServed) + " requests (Linux: headless, " +
