@@ -74,9 +74,9 @@ test-service: package
 	tests/service/live-test "$$(ls -t $(BUILD_DIR)/quillet_*.deb | head -n 1)" $(BUILD_DIR)/service-test-cache
 
 # Builds the server and the benchmark only, then measures the real program in a network namespace
-# that holds loopback alone; about nine minutes with three rounds (make bench BENCH_ROUNDS=1 is quicker).
-# The Windows program folder that make windows left in $(WINDOWS_DIR)/Quillet is measured under
-# Wine as well; without it the bench says those rows were skipped.
+# that holds loopback alone; about eleven minutes with three rounds (make bench BENCH_ROUNDS=1 is
+# quicker). The Windows program folder that make windows left in $(WINDOWS_DIR)/Quillet is measured
+# under Wine as well, about two minutes of it; without it the bench says those rows were skipped.
 BENCH_ROUNDS := 3
 bench: deps
 	$(CONFIGURE) -B $(BUILD_DIR)
