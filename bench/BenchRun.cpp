@@ -7,16 +7,20 @@
 #include "StartupProbe.h"
 #include "StationRunner.h"
 #include "TimedCommand.h"
+#include "WineDesktop.h"
 
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <stdexcept>
 #include <thread>
 
 namespace {
 
 constexpr std::chrono::seconds kStartUpLimit{20};
+// Wine starts a process in seconds, and far slower on a busy machine.
+constexpr std::chrono::seconds kWineStartUpLimit{120};
 
 void progress(const std::string& text) {
     std::cerr << "bench: " << text << std::endl;
@@ -45,6 +49,13 @@ int servedByQuillet(const ServerResults& results) {
     return served;
 }
 
+// Whether the process runs the program: its command line names it.
+bool runsProgram(pid_t pid, const std::string& name) {
+    std::ifstream file("/proc/" + std::to_string(pid) + "/cmdline");
+    const std::string commandLine((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    return commandLine.find(name) != std::string::npos;
+}
+
 void waitUntilAccepting(std::uint16_t port) {
     const TimePoint giveUpAt = Clock::now() + kStartUpLimit;
     while (!acceptsConnections(port)) {
@@ -63,6 +74,7 @@ Measurements BenchRun::run() {
     measureIdleWithoutClockChecks();
     measureRounds();
     measureWithStations();
+    measureUnderWine();
     return m_measurements;
 }
 
@@ -183,6 +195,80 @@ void BenchRun::measureWithStations() {
         }
     }
     m_measurements.stationsNamedSilent = countOf(server.log(), "] Station ");
+}
+
+// Start-up samples, then one program for the rounds, all in one prefix booted for this run.
+void BenchRun::measureUnderWine() {
+    WineResults& wine = m_measurements.wine;
+    const std::string program = m_paths.windowsFolder + "/Quillet.exe";
+    if (!std::filesystem::exists(program)) {
+        wine.skipped = program + " is missing (make windows builds it)";
+    } else if (const std::string tool = WineDesktop::missingTool(); !tool.empty()) {
+        wine.skipped = tool + " is missing (scripts/install-deps scripts/windows-packages installs it)";
+    }
+    if (!wine.skipped.empty()) {
+        progress("Quillet.exe under Wine skipped: " + wine.skipped);
+        return;
+    }
+    // A failure under Wine costs its rows only, not the figures of the run so far.
+    try {
+        measureWineRows(program);
+    } catch (const std::exception& error) {
+        wine = WineResults{};
+        wine.skipped = error.what();
+        progress("Quillet.exe under Wine failed: " + wine.skipped);
+    }
+}
+
+void BenchRun::measureWineRows(const std::string& program) {
+    WineResults& wine = m_measurements.wine;
+    const TimePoint start = Clock::now();
+    progress("Quillet.exe under Wine: booting a fresh Wine prefix");
+    const WineDesktop desktop(m_paths.logDirectory);
+    wine.bootSeconds = desktop.bootSeconds();
+    progress("Quillet.exe under Wine: start-up, " + std::to_string(m_plan.wineStartupSamples) + " samples");
+    for (int sample = 1; sample <= m_plan.wineStartupSamples; ++sample) {
+        const std::optional<StartUp> measured = measureStartup(
+            "wine", {program}, kQuilletPort, logPath("wine-startup-" + std::to_string(sample)), kWineStartUpLimit);
+        if (measured) {
+            wine.startUpMs.push_back(measured->milliseconds);
+            wine.residentAtStartUpMiB.push_back(measured->residentMiB);
+        } else {
+            ++wine.startUpFailures;
+        }
+    }
+    runWineRounds(program);
+    wine.seconds = millisecondsBetween(start, Clock::now()) / 1000.0;
+}
+
+// The wine launcher execs Wine's loader, which runs the program in the same process: the pid
+// spawned is the Quillet.exe process itself, whose memory is what /proc shows for it.
+void BenchRun::runWineRounds(const std::string& program) {
+    WineResults& wine = m_measurements.wine;
+    ServerProcess quillet("wine", {program}, logPath("wine-quillet"));
+    if (!quillet.waitForLogText("] Listening", kWineStartUpLimit)) {
+        throw std::runtime_error("Quillet.exe did not start listening under Wine; see " + logPath("wine-quillet"));
+    }
+    if (!runsProgram(quillet.pid(), "Quillet.exe")) {
+        throw std::runtime_error("the process started by wine is not Quillet.exe, so its memory would not be");
+    }
+    // Its window is still being drawn when the port first accepts; as for the Linux program,
+    // its memory after start-up is taken at the end of a window of idle time.
+    progress("Quillet.exe under Wine: idle before the first request, " + secondsText(m_plan.idleWindow));
+    const ProcessMeter meter(quillet.pid());
+    wine.idleBeforeFirstRequest = meter.measureIdle(m_plan.idleWindow);
+    wine.residentAfterStartUpMiB = meter.residentMiB();
+    for (int round = 1; round <= m_plan.wineRounds; ++round) {
+        progress("Quillet.exe under Wine, round " + std::to_string(round) + "/" + std::to_string(m_plan.wineRounds) +
+                 ": stations one after another, then all at once");
+        runStations(kQuilletPort, "wine-quillet-round" + std::to_string(round), wine.quillet);
+    }
+    if (!quillet.running()) {
+        throw std::runtime_error("Quillet.exe ended during the run; see " + logPath("wine-quillet"));
+    }
+    wine.residentAfterRoundsMiB = meter.residentMiB();
+    wine.requestsServed = servedByQuillet(wine.quillet);
+    wine.requestsLogged = countOf(quillet.log(), "] RQST: [");
 }
 
 void BenchRun::measureStatus(const std::string& option, std::vector<double>& samples) {

@@ -9,7 +9,7 @@ class ServerProcess;
 
 // The whole run: start-up samples first, then one quillet and one reference server measured in
 // rounds (stations one after another, stations all at once, then idle), then one round and
-// quillet --status against a quillet that knows 4,096 stations.
+// quillet --status against a quillet that knows 4,096 stations; last, the Windows build under Wine.
 class BenchRun {
 public:
     static constexpr std::uint16_t kQuilletPort = 10325;
@@ -27,6 +27,9 @@ private:
     void runRound(int round, ServerProcess& quillet);
     void measureWithStations();
     void measureStatus(const std::string& option, std::vector<double>& samples);
+    void measureUnderWine();
+    void measureWineRows(const std::string& program);
+    void runWineRounds(const std::string& program);
     void runStations(std::uint16_t port, const std::string& runName, ServerResults& results) const;
     std::string logPath(const std::string& name) const;
 

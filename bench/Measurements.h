@@ -18,6 +18,9 @@ struct BenchPlan {
     int blackholedStartupSamples = 3;
     double replyBoundMs = 105;
     int statusSamples = 20; // quillet --status runs against 4,096 known stations, as text and as JSON
+    // Quillet.exe under Wine: one round of the same stations, to keep the run's extra time small.
+    int wineRounds = 1;
+    int wineStartupSamples = 3;
 };
 
 // Where the programs of a run are.
@@ -26,6 +29,7 @@ struct BenchPaths {
     std::string reference;
     std::string quilletWithoutClockChecks;
     std::string quilletWithStations;
+    std::string windowsFolder;  // the Windows program folder, Quillet.exe and its DLLs (make windows)
     std::string privateNetwork; // runs a command in a fresh loopback-only network namespace
     std::string self;           // this program, for the start-up probe in such a namespace
     std::string logDirectory;
@@ -35,6 +39,22 @@ struct BenchPaths {
 struct ServerResults {
     std::vector<SequentialSummary> oneAfterAnother;
     std::vector<BurstSummary> allAtOnce;
+};
+
+// The Windows build run under Wine, with its window on a virtual display, as Windows runs it.
+struct WineResults {
+    std::string skipped; // why there are no figures (missing, or what failed), or empty
+    ServerResults quillet;
+    std::vector<double> startUpMs;
+    std::vector<double> residentAtStartUpMiB; // at the moment its port accepted
+    IdleCost idleBeforeFirstRequest;          // the same window as the Linux program's
+    double residentAfterStartUpMiB = 0;       // at the end of that window, as for the Linux program
+    double residentAfterRoundsMiB = 0;
+    int requestsServed = 0;
+    int requestsLogged = 0;
+    int startUpFailures = 0;
+    double bootSeconds = 0; // wineboot -i of the fresh prefix
+    double seconds = 0;     // all the Wine rows together, from the boot to the last station
 };
 
 struct Measurements {
@@ -62,4 +82,6 @@ struct Measurements {
     double tableResidentKiB = 0; // what filling its table cost in resident memory, as it reports
     std::string statusStations;  // the last quillet --status: "4096 stations, 1040 silent"
     int stationsNamedSilent = 0; // in its log, while it ran
+
+    WineResults wine;
 };

@@ -182,6 +182,52 @@ void addStartUpRows(ResultTable& table, const Measurements& measurements) {
     addFigure(table, "look-up host black-holed (ms)", measurements.startUpBlackholedMs, {});
 }
 
+// The Windows build beside the Linux program of the same run. Its window is always there, so
+// its start-up and its memory at start-up stand beside the Linux program with its window.
+void printWineTable(std::ostream& out, const BenchPlan& plan, const Measurements& measurements) {
+    const WineResults& wine = measurements.wine;
+    ResultTable table({"figure", "Quillet.exe under Wine", "quillet on Linux", "target", "verdict"});
+    table.addSection(std::to_string(plan.stationsOneAfterAnother) + " stations one after another, " +
+                     std::to_string(plan.stationsAtOnce) + " at once (" + std::to_string(plan.wineRounds) +
+                     (plan.wineRounds == 1 ? " round" : " rounds") + " under Wine; " + std::to_string(plan.rounds) +
+                     " on Linux)");
+    const std::vector<std::pair<std::string, double Percentiles::*>> ranks = {
+        {"p50", &Percentiles::p50}, {"p99", &Percentiles::p99}, {"max", &Percentiles::max}};
+    for (const auto& [name, rank] : ranks) {
+        const std::function<double(const SequentialSummary&)> value = [&](const SequentialSummary& summary) {
+            return summary.replyMs.*rank;
+        };
+        addFigure(table, "reply latency " + name + " (ms)", samplesOf(wine.quillet.oneAfterAnother, value),
+                  samplesOf(measurements.quillet.oneAfterAnother, value),
+                  name == "p99" ? std::optional<Target>(Target{Bound::AtMost, 103}) : std::nullopt);
+    }
+    const std::function<double(const BurstSummary&)> perSecond = &BurstSummary::perSecond;
+    addFigure(table, "stations served per second, all at once", samplesOf(wine.quillet.allAtOnce, perSecond),
+              samplesOf(measurements.quillet.allAtOnce, perSecond), Target{Bound::AtLeast, 4.85});
+    table.addSection("start-up, exec to port accepting, no network (Linux: with its window, offscreen)");
+    addFigure(table, "start-up (ms)", wine.startUpMs, measurements.startUpWithWindowMs);
+    table.addSection("idle before the first request, " +
+                     formatNumber(static_cast<double>(plan.idleWindow.count()) / 1000.0) + " s (Linux: headless)");
+    addFigure(table, "CPU (% of a core)", {wine.idleBeforeFirstRequest.cpuPercentOfOneCore},
+              {measurements.idleBeforeFirstRequest.cpuPercentOfOneCore});
+    addFigure(table, "wake-ups/s", {wine.idleBeforeFirstRequest.wakeupsPerSecond},
+              {measurements.idleBeforeFirstRequest.wakeupsPerSecond});
+    table.addSection("resident memory (Wine: VmRSS of the Quillet.exe process alone)");
+    addFigure(table, "when its port first accepted (Linux: with its window) (MiB)", wine.residentAtStartUpMiB,
+              measurements.residentWithWindowMiB);
+    addFigure(table, "after start-up, at the end of the idle window (Linux: headless) (MiB)",
+              {wine.residentAfterStartUpMiB}, {measurements.residentAfterStartUpMiB});
+    if (!measurements.residentAfterRoundsMiB.empty()) {
+        addFigure(table,
+                  "after " + std::to_string(wine.requestsServed) + " requests (Linux: headless, " +
+                      std::to_string(measurements.requestsAfterRounds.back()) + ") (MiB)",
+                  {wine.residentAfterRoundsMiB}, {measurements.residentAfterRoundsMiB.back()});
+    }
+    out << "\nThe Windows build, Quillet.exe, under Wine on a virtual X display, beside the Linux program of this "
+           "run:\n\n";
+    table.print(out);
+}
+
 std::string outcomesText(const std::vector<StationTotals>& runs) {
     // In the order of Attempt; a kind of outcome added there without a name here fails to compile.
     static constexpr const char* names[] = {
@@ -263,4 +309,21 @@ void printReport(std::ostream& out, const BenchPlan& plan, const Measurements& m
     out << '\n';
     printStationNotes(out, measurements);
     printRunNotes(out, measurements, context);
+    const WineResults& wine = measurements.wine;
+    if (!wine.skipped.empty()) {
+        out << "\nQuillet.exe under Wine: skipped: " << wine.skipped << ".\n";
+        return;
+    }
+    printWineTable(out, plan, measurements);
+    out << '\n';
+    const std::vector<StationTotals> sequential = totalsOf(wine.quillet.oneAfterAnother);
+    const std::vector<StationTotals> burst = totalsOf(wine.quillet.allAtOnce);
+    out << "Connect attempts on Quillet.exe, one after another: " << outcomesText(sequential) << ".\n";
+    out << "Connect attempts on Quillet.exe, all at once: " << outcomesText(burst) << ".\n";
+    out << "Quillet.exe logged " << wine.requestsLogged << " requests for " << wine.requestsServed
+        << " served stations; start-up probes that failed: " << wine.startUpFailures << ".\n";
+    out << "Its memory is the Linux process Wine runs it in: the program, the Qt and Wine DLLs it maps and Wine's "
+           "own pages in it; wineserver and Wine's services, desktop and device processes are not counted.\n";
+    out << "The Wine rows took " << formatNumber(wine.seconds) << " s of the run, of which "
+        << formatNumber(wine.bootSeconds) << " s booting the fresh prefix.\n";
 }

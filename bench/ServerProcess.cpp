@@ -34,7 +34,7 @@ ServerProcess::ServerProcess(const std::string& program, const std::vector<std::
     posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
     std::vector<char*> argv = argumentVector(program, arguments);
     m_startedAt = Clock::now();
-    const int error = posix_spawn(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    const int error = posix_spawnp(&m_pid, program.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (error != 0) {
         throw std::runtime_error("cannot start " + program);

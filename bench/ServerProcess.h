@@ -8,7 +8,8 @@
 #include <vector>
 
 // A server program run as a child process with its standard output and error written to a log
-// file, so that it never blocks on a full pipe. Killed and reaped when the object goes.
+// file, so that it never blocks on a full pipe. Killed and reaped when the object goes. A program
+// named without a directory is looked for on the PATH.
 class ServerProcess {
 public:
     ServerProcess(const std::string& program, const std::vector<std::string>& arguments, std::string logPath);

@@ -11,13 +11,13 @@
 namespace {
 
 constexpr std::chrono::milliseconds kPollInterval{1};
-constexpr std::chrono::seconds kGiveUp{15};
 
 } // namespace
 
-std::optional<StartUp> measureStartup(const std::string& program, std::uint16_t port, const std::string& logPath) {
-    ServerProcess server(program, {}, logPath);
-    while (Clock::now() < server.startedAt() + kGiveUp && server.running()) {
+std::optional<StartUp> measureStartup(const std::string& program, const std::vector<std::string>& arguments,
+                                      std::uint16_t port, const std::string& logPath, std::chrono::seconds giveUp) {
+    ServerProcess server(program, arguments, logPath);
+    while (Clock::now() < server.startedAt() + giveUp && server.running()) {
         if (acceptsConnections(port)) {
             const double milliseconds = millisecondsBetween(server.startedAt(), Clock::now());
             return StartUp{milliseconds, ProcessMeter(server.pid()).residentMiB()};

@@ -19,7 +19,7 @@ std::optional<double> timeCommand(const std::vector<std::string>& command, const
     posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
     const TimePoint start = Clock::now();
-    const int error = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int error = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     int status = 0;
     if (error != 0 || ::waitpid(pid, &status, 0) != pid) {

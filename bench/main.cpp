@@ -12,7 +12,7 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: quillet_bench [--rounds N] | --startup-probe LOG [--window]\n"
+    "usage: quillet_bench [--rounds N] [--windows FOLDER] | --startup-probe LOG [--window]\n"
     "Run it through tests/e2e/private-network: it insists on a network namespace holding only loopback.";
 
 // Every interface here is loopback, so nothing this run starts can reach another machine.
@@ -31,20 +31,21 @@ int probeStartUp(const std::string& logPath, bool window) {
     if (window) {
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
-    const std::optional<StartUp> measured = measureStartup(BENCH_QUILLET, BenchRun::kQuilletPort, logPath);
+    const std::optional<StartUp> measured = measureStartup(BENCH_QUILLET, {}, BenchRun::kQuilletPort, logPath);
     if (measured) {
         std::cout << measured->milliseconds << ' ' << measured->residentMiB << std::endl;
     }
     return measured ? 0 : 1;
 }
 
-int runAll(int rounds) {
+int runAll(int rounds, const std::string& windowsFolder) {
     BenchPlan plan;
     plan.rounds = rounds;
     const BenchPaths paths{BENCH_QUILLET,
                            BENCH_REFERENCE,
                            BENCH_QUILLET_WITHOUT_CLOCK_CHECKS,
                            BENCH_QUILLET_WITH_STATIONS,
+                           windowsFolder,
                            BENCH_PRIVATE_NETWORK,
                            std::filesystem::read_symlink("/proc/self/exe").string(),
                            BENCH_LOG_DIR};
@@ -81,8 +82,21 @@ int main(int argc, char* argv[]) {
         if (option == "--startup-probe" && (argc == 3 || (argc == 4 && std::string(argv[3]) == "--window"))) {
             return probeStartUp(argv[2], argc == 4);
         }
-        if (option.empty() || (option == "--rounds" && argc == 3 && std::atoi(argv[2]) > 0)) {
-            return runAll(option.empty() ? BenchPlan{}.rounds : std::atoi(argv[2]));
+        int rounds = BenchPlan{}.rounds;
+        std::string windowsFolder = BENCH_WINDOWS_FOLDER;
+        bool understood = option != "--startup-probe";
+        for (int at = 1; understood && at < argc; at += 2) {
+            const std::string name = argv[at];
+            understood = at + 1 < argc && (name == "--rounds" || name == "--windows");
+            if (understood && name == "--rounds") {
+                rounds = std::atoi(argv[at + 1]);
+                understood = rounds > 0;
+            } else if (understood) {
+                windowsFolder = argv[at + 1];
+            }
+        }
+        if (understood) {
+            return runAll(rounds, windowsFolder);
         }
     } catch (const std::exception& error) {
         std::cerr << "quillet_bench: " << error.what() << std::endl;
