@@ -7,10 +7,15 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <deque>
 #include <map>
 #include <memory>
 #include <new>
+#include <optional>
+#include <string>
 
 // The socket service's only way into a socket object's notification entry points.
 struct SocketSupportAccess {
@@ -28,7 +33,10 @@ namespace MSocketSupport {
 
 namespace {
 
-constexpr int kHostEntryBlockSize = 1024;    // the largest host entry a look-up writes
+constexpr std::size_t kHostEntryBlockSize = 1024; // the largest host entry a look-up writes
+constexpr std::int32_t kNoRecoveryError = 11003;  // a look-up's answer that cannot be read
+// Blocks of cancelled look-ups kept, newest last, before the oldest is let go.
+constexpr std::size_t kRetiredBlockCount = 64;
 constexpr std::int32_t kSelectedEvents = 59; // read, write, accept, connect, close
 
 struct PendingResolve {
@@ -47,6 +55,9 @@ struct ServiceState {
     std::map<winsock::Socket, std::weak_ptr<CSocket>> registry;
     std::map<std::int32_t, PendingResolve> resolutions;
     std::map<const CSocket*, std::unique_ptr<char[]>> buffers;
+    // A cancelled look-up may still be writing its block (Wine's goes on), so the block outlives
+    // the request for as long as the newest cancelled ones are kept.
+    std::deque<std::unique_ptr<char[]>> retiredBlocks;
 };
 
 ServiceState& state() {
@@ -110,6 +121,45 @@ void deliverSocketEvent(win::WParam wParam, win::LParam lParam) {
                                          static_cast<std::int32_t>(bits >> 16));
 }
 
+struct HostAnswer {
+    std::int32_t address;
+    std::string name;
+};
+
+// Whether length bytes from address lie within the block. Addresses are compared as numbers, as
+// one may point anywhere.
+bool insideBlock(const char* block, const void* address, std::size_t length) {
+    const auto start = reinterpret_cast<std::uintptr_t>(block);
+    const auto at = reinterpret_cast<std::uintptr_t>(address);
+    return at >= start && at - start <= kHostEntryBlockSize && length <= kHostEntryBlockSize - (at - start);
+}
+
+// The first address and the name of the host entry a look-up wrote into its block. The entry's
+// pointers are the system's: one that leads outside the block (an entry not written, or written
+// for another request) answers nothing rather than being followed.
+std::optional<HostAnswer> readHostEntry(const char* block) {
+    winsock::HostEntry entry{};
+    std::memcpy(&entry, block, sizeof(entry));
+    char* firstAddress = nullptr;
+    if (!insideBlock(block, entry.addressList, sizeof(firstAddress))) {
+        return std::nullopt;
+    }
+    std::memcpy(&firstAddress, entry.addressList, sizeof(firstAddress));
+    if (!insideBlock(block, firstAddress, sizeof(std::int32_t))) {
+        return std::nullopt;
+    }
+    HostAnswer answer{0, {}};
+    std::memcpy(&answer.address, firstAddress, sizeof(answer.address));
+    if (entry.name != nullptr) {
+        if (!insideBlock(block, entry.name, 1)) {
+            return std::nullopt;
+        }
+        const char* const name = entry.name;
+        answer.name.assign(name, std::find(name, block + kHostEntryBlockSize, '\0'));
+    }
+    return answer;
+}
+
 void deliverLookupCompletion(win::WParam wParam, win::LParam lParam) {
     auto& service = state();
     const auto requestID = static_cast<std::int32_t>(wParam);
@@ -139,14 +189,15 @@ void deliverLookupCompletion(win::WParam wParam, win::LParam lParam) {
         SocketSupportAccess::postGetHostEvent(*object, 0, 0, noName, error);
         return;
     }
-    winsock::HostEntry entry{};
-    std::memcpy(&entry, block.get(), sizeof(entry));
-    char* firstAddress = nullptr;
-    std::memcpy(&firstAddress, entry.addressList, sizeof(firstAddress));
-    std::int32_t address = 0;
-    std::memcpy(&address, firstAddress, sizeof(address));
-    std::string name = StringFromPointer(entry.name);
-    SocketSupportAccess::postGetHostEvent(*object, requestID, address, name, error);
+    const std::optional<HostAnswer> answer = readHostEntry(block.get());
+    if (!answer) {
+        std::string noName;
+        error = kNoRecoveryError;
+        SocketSupportAccess::postGetHostEvent(*object, 0, 0, noName, error);
+        return;
+    }
+    std::string name = answer->name;
+    SocketSupportAccess::postGetHostEvent(*object, requestID, answer->address, name, error);
 }
 
 } // namespace
@@ -232,7 +283,7 @@ std::int32_t ResolveHost(const std::string& hostName, CSocket& object) {
     char* const blockAddress = block.get();
     service.buffers.emplace(&object, std::move(block));
     const winsock::Result request = winsock::asyncGetHostByName(service.messageWindow, service.resolveMessage, hostName,
-                                                                blockAddress, kHostEntryBlockSize);
+                                                                blockAddress, static_cast<int>(kHostEntryBlockSize));
     if (request.failed()) {
         service.buffers.erase(&object);
         raiseError(request.error, GetErrorDescription(request.error), source);
@@ -251,7 +302,15 @@ void CancelResolve(const CSocket& object) {
             ++entry;
         }
     }
-    service.buffers.erase(&object);
+    const auto block = service.buffers.find(&object);
+    if (block == service.buffers.end()) {
+        return;
+    }
+    service.retiredBlocks.push_back(std::move(block->second));
+    service.buffers.erase(block);
+    if (service.retiredBlocks.size() > kRetiredBlockCount) {
+        service.retiredBlocks.pop_front();
+    }
 }
 
 bool IsResolving(const CSocket& object) {
