@@ -53,8 +53,9 @@ WineDesktop::WineDesktop(const std::string& directory) : m_directory(directory),
     std::filesystem::remove_all(m_prefix);
     ::setenv("WINEPREFIX", m_prefix.c_str(), 1);
     ::setenv("WINEDEBUG", "-all", 1);
-    // Without these Wine offers to download Mono and Gecko in a dialog nobody can answer.
-    ::setenv("WINEDLLOVERRIDES", "mscoree,mshtml=", 1);
+    // Without the first two Wine offers to download Mono and Gecko in a dialog nobody can answer;
+    // without the third a crash waits for a debugger (as tests/windows/wine-environment.sh).
+    ::setenv("WINEDLLOVERRIDES", "mscoree,mshtml=;winedbg.exe=d", 1);
     startDisplay();
     boot();
     // Wine closes its desktop a moment after the last program with a window on it ends, and the

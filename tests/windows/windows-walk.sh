@@ -25,9 +25,8 @@ isolate_session
 # A zone other than UTC that Wine maps to a Windows one (Nepal Standard Time); being 5 h 45 min
 # from UTC, a reply in another zone cannot pass by chance.
 export TZ=Asia/Kathmandu
-export WINEPREFIX=$work/prefix WINEDEBUG=-all
-# Without these Wine offers to download Mono and Gecko in a dialog nobody can answer.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEPREFIX=$work/prefix
+source "$(dirname "$0")/wine-environment.sh"
 # Wine's shell draws every program's tray icons.
 icon_class=explorer.exe
 drive=$WINEPREFIX/drive_c
