@@ -364,10 +364,13 @@ void frmMain::mnuAbout_Click() {
     frmAbout::showModal(this);
 }
 
-// The unload, on every way out: the tray icon goes, whether or not one is shown.
+// The unload, on every way out: the tray icon goes, whether or not one is shown. The program ends
+// with its main window, also when the window was hidden in the tray, as when the uninstaller asks
+// it to close (WM_CLOSE): Qt quits by itself only when a visible window closes.
 void frmMain::closeEvent(QCloseEvent* event) {
     Form_Unload();
     QMainWindow::closeEvent(event);
+    QCoreApplication::quit();
 }
 
 void frmMain::Form_Unload() {

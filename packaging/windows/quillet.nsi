@@ -18,10 +18,16 @@ SetCompressor /SOLID lzma
 !define PORT 10325
 !define NETSH '"$SYSDIR\netsh.exe" advfirewall firewall'
 !define RULE 'name="${PRODUCT}" dir=in'
+; The title of Quillet's main window, and how long the uninstaller waits for Quillet to end once
+; asked to close.
+!define WINDOW_TITLE "Brindle Quillet"
+!define CLOSE_WAIT_MS 5000
+!define SYNCHRONIZE 0x00100000
 
 !include "MUI2.nsh"
 !include "x64.nsh"
 !include "LogicLib.nsh"
+!include "WinMessages.nsh"
 
 Name "${PRODUCT} ${VERSION}"
 OutFile "${OUTFILE}"
@@ -101,15 +107,45 @@ Section "Start ${PRODUCT} when I log on" SecStartup
     CreateShortcut "$SMSTARTUP\${PRODUCT}.lnk" "$INSTDIR\Quillet.exe"
 SectionEnd
 
-; The folder holds only what the installer put there, so it goes whole. The Startup shortcut is
-; the installing user's, who is the one to uninstall.
+; Quillet starts at logon, so it is usually running, often hidden in the tray, and its files in
+; use could not go. Each running one is asked to close the way its title bar closes it: WM_CLOSE
+; to its main window, found shown or hidden. The uninstaller then waits for that process to end,
+; not just its window. One that does not end in time (a box of its own open, say) is said, and
+; the uninstall goes on; the files it holds go when Windows next restarts.
+Function un.CloseQuillet
+    ${Do}
+        FindWindow $0 "" "${WINDOW_TITLE}"
+        ${If} $0 = 0
+            Return
+        ${EndIf}
+        DetailPrint "Closing the running ${PRODUCT}"
+        System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
+        System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
+        System::Call 'user32::PostMessage(p r0, i ${WM_CLOSE}, p 0, p 0) i'
+        StrCpy $3 1
+        ${If} $2 P<> 0
+            System::Call 'kernel32::WaitForSingleObject(p r2, i ${CLOSE_WAIT_MS}) i .r3'
+            System::Call 'kernel32::CloseHandle(p r2)'
+        ${EndIf}
+        ${If} $3 <> 0
+            DetailPrint "${PRODUCT} did not close."
+            MessageBox MB_ICONEXCLAMATION|MB_OK "${PRODUCT} is running and did not close when asked.$\r$\n$\r$\nThe uninstaller goes on; the files ${PRODUCT} still uses are removed when Windows next restarts. Until then it keeps running." /SD IDOK
+            Return
+        ${EndIf}
+    ${Loop}
+FunctionEnd
+
+; The folder holds only what the installer put there, so it goes whole; what a Quillet that would
+; not close still holds goes at the next restart. The Startup shortcut is the installing user's,
+; who is the one to uninstall.
 Section "Uninstall"
+    Call un.CloseQuillet
     nsExec::Exec '${NETSH} delete rule ${RULE}'
     Pop $0
     SetShellVarContext current
     Delete "$SMSTARTUP\${PRODUCT}.lnk"
     SetShellVarContext all
     Delete "$SMPROGRAMS\${PRODUCT}.lnk"
-    RMDir /r "$INSTDIR"
+    RMDir /r /REBOOTOK "$INSTDIR"
     DeleteRegKey HKLM "${UNINSTALL_KEY}"
 SectionEnd

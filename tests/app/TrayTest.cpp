@@ -6,7 +6,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+using namespace std::chrono_literals;
 using testing_support::waitUntil;
 using Activation = TrayIcon::Activation;
 using Calls = std::vector<std::string>;
@@ -121,6 +123,17 @@ TEST_F(TrayTest, ClosingFromTheTitleBarRemovesTheIcon) {
     form->close();
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(tray->calls, Calls{"remove"});
+}
+
+// As the uninstaller closes the Quillet it finds running in the tray: the program ends.
+TEST_F(TrayTest, ClosingTheWindowHiddenInTheTrayEndsTheProgram) {
+    hideIntoTheTray();
+    QTimer::singleShot(0, form.get(), [this] { form->close(); });
+    QTimer stillRunning;
+    stillRunning.callOnTimeout([] { QCoreApplication::exit(1); });
+    stillRunning.start(10s);
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(tray->calls, (Calls{"add", "remove"}));
 }
 
 TEST_F(TrayTest, MinimizingAgainAfterComingBackShowsExactlyOneIcon) {

@@ -10,7 +10,8 @@
 #     fixed border that cannot be sized; minimizing hides it into the tray and a double-click on
 #     the icon brings it back; "SOCKET_WINDOW" and the two registered messages are there;
 #     Quillet.exe --status answers; the Exit button ends it with status 0;
-#   uninstall silently: nothing of Quillet is left once Windows restarts.
+#   uninstall silently while Quillet runs hidden in the tray: the uninstaller closes it, it ends
+#     with status 0, and nothing of Quillet is left once Windows restarts.
 # Usage: tests/e2e/private-network windows-walk.sh SETUP.exe WindowProbe.exe
 set -euo pipefail
 readonly kName="windows walk"
@@ -161,9 +162,13 @@ expect_clean_end
 log_ends_with "$work/quillet.log" "Leaving on WM_ENDSESSION" ||
     fail "the last log line does not name the session's end: $(tail -n 3 "$work/quillet.log")"
 
-step "uninstalling silently"
+step "uninstalling silently while Quillet runs hidden in the tray"
+start_installed_quillet
+xdotool windowminimize "$window"
+wait_for "the window to hide into the tray" hidden_in_tray
 WINEDEBUG=-all,fixme+netsh timeout 120 wine "$folder/Uninstall.exe" /S >"$work/uninstall.log" 2>&1 ||
     fail "the uninstaller failed"
+expect_clean_end
 # The uninstaller runs on from a copy of itself in the temporary folder.
 wait_for "the uninstaller to remove the folder and its entry" uninstalled
 [ -z "$(shortcuts)" ] || fail "shortcuts left: $(shortcuts)"
