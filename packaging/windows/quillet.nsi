@@ -67,9 +67,48 @@ Function un.onInit
     SetRegView 64
 FunctionEnd
 
+; Quillet starts at logon, so it is usually running, often hidden in the tray, and its files in
+; use could be neither replaced nor removed. Each running one is asked to close the way its title
+; bar closes it: WM_CLOSE to its main window, found shown or hidden. The caller then waits for
+; that process to end, not just its window. One that does not end in time (a box of its own open,
+; say) is said, and the error flag tells the caller.
+!macro CLOSE_QUILLET_FUNCTION PREFIX AFTERWARDS
+Function ${PREFIX}CloseQuillet
+    ${Do}
+        FindWindow $0 "" "${WINDOW_TITLE}"
+        ${If} $0 = 0
+            Return
+        ${EndIf}
+        DetailPrint "Closing the running ${PRODUCT}"
+        System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
+        System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
+        System::Call 'user32::PostMessage(p r0, i ${WM_CLOSE}, p 0, p 0) i'
+        StrCpy $3 1
+        ${If} $2 P<> 0
+            System::Call 'kernel32::WaitForSingleObject(p r2, i ${CLOSE_WAIT_MS}) i .r3'
+            System::Call 'kernel32::CloseHandle(p r2)'
+        ${EndIf}
+        ${If} $3 <> 0
+            DetailPrint "${PRODUCT} did not close."
+            MessageBox MB_ICONEXCLAMATION|MB_OK "${PRODUCT} is running and did not close when asked.$\r$\n$\r$\n${AFTERWARDS}" /SD IDOK
+            SetErrors
+            Return
+        ${EndIf}
+    ${Loop}
+FunctionEnd
+!macroend
+!insertmacro CLOSE_QUILLET_FUNCTION "" "Close it, then run the installer again."
+!insertmacro CLOSE_QUILLET_FUNCTION "un." "The uninstaller goes on; the files ${PRODUCT} still uses are removed when Windows next restarts. Until then it keeps running."
+
 ; The program itself, always. The Start menu entry is every user's, as the program is.
 Section "${PRODUCT}" SecProgram
     SectionIn RO
+    ; An upgrade replaces the files of a Quillet that may be running.
+    ClearErrors
+    Call CloseQuillet
+    ${If} ${Errors}
+        Abort
+    ${EndIf}
     SetShellVarContext all
     SetOutPath "$INSTDIR"
     File /r "${PROGRAM_DIR}\*.*"
@@ -107,33 +146,6 @@ Section "Start ${PRODUCT} when I log on" SecStartup
     CreateShortcut "$SMSTARTUP\${PRODUCT}.lnk" "$INSTDIR\Quillet.exe"
 SectionEnd
 
-; Quillet starts at logon, so it is usually running, often hidden in the tray, and its files in
-; use could not go. Each running one is asked to close the way its title bar closes it: WM_CLOSE
-; to its main window, found shown or hidden. The uninstaller then waits for that process to end,
-; not just its window. One that does not end in time (a box of its own open, say) is said, and
-; the uninstall goes on; the files it holds go when Windows next restarts.
-Function un.CloseQuillet
-    ${Do}
-        FindWindow $0 "" "${WINDOW_TITLE}"
-        ${If} $0 = 0
-            Return
-        ${EndIf}
-        DetailPrint "Closing the running ${PRODUCT}"
-        System::Call 'user32::GetWindowThreadProcessId(p r0, *i .r1) i'
-        System::Call 'kernel32::OpenProcess(i ${SYNCHRONIZE}, i 0, i r1) p .r2'
-        System::Call 'user32::PostMessage(p r0, i ${WM_CLOSE}, p 0, p 0) i'
-        StrCpy $3 1
-        ${If} $2 P<> 0
-            System::Call 'kernel32::WaitForSingleObject(p r2, i ${CLOSE_WAIT_MS}) i .r3'
-            System::Call 'kernel32::CloseHandle(p r2)'
-        ${EndIf}
-        ${If} $3 <> 0
-            DetailPrint "${PRODUCT} did not close."
-            MessageBox MB_ICONEXCLAMATION|MB_OK "${PRODUCT} is running and did not close when asked.$\r$\n$\r$\nThe uninstaller goes on; the files ${PRODUCT} still uses are removed when Windows next restarts. Until then it keeps running." /SD IDOK
-            Return
-        ${EndIf}
-    ${Loop}
-FunctionEnd
 
 ; The folder holds only what the installer put there, so it goes whole; what a Quillet that would
 ; not close still holds goes at the next restart. The Startup shortcut is the installing user's,
