@@ -493,9 +493,13 @@ void CSocket::onRead() {
     }
 }
 
+// A datagram socket is writable at once (Windows tells so as soon as it is registered): while its
+// pending datagram waits for its destination's look-up, the completion sends it, not this.
 void CSocket::onWrite() {
     if (!m_strSendPending.empty()) {
-        SendFromBuffer();
+        if (!MSocketSupport::IsResolving(*this)) {
+            SendFromBuffer();
+        }
     } else if (m_blnSendCompletePending) {
         m_blnSendCompletePending = false;
         if (m_listener) {
