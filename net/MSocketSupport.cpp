@@ -183,21 +183,18 @@ void deliverLookupCompletion(win::WParam wParam, win::LParam lParam) {
         return;
     }
 
+    // The look-up's own failure, or an answer that cannot be read, reaches the object the same way.
     std::int32_t error = static_cast<std::int32_t>(static_cast<std::uint32_t>(lParam) >> 16);
+    std::optional<HostAnswer> answer;
+    if (error == 0 && !(answer = readHostEntry(block.get()))) {
+        error = kNoRecoveryError;
+    }
     if (error != 0) {
         std::string noName;
         SocketSupportAccess::postGetHostEvent(*object, 0, 0, noName, error);
         return;
     }
-    const std::optional<HostAnswer> answer = readHostEntry(block.get());
-    if (!answer) {
-        std::string noName;
-        error = kNoRecoveryError;
-        SocketSupportAccess::postGetHostEvent(*object, 0, 0, noName, error);
-        return;
-    }
-    std::string name = answer->name;
-    SocketSupportAccess::postGetHostEvent(*object, requestID, answer->address, name, error);
+    SocketSupportAccess::postGetHostEvent(*object, requestID, answer->address, answer->name, error);
 }
 
 } // namespace
